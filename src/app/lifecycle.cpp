@@ -1,0 +1,94 @@
+// Owns the loading order at start-up, the idle callback and the release order at shutdown.
+// Only end() terminates the process.
+#include "app/lifecycle.h"
+#include "app/clock.h"
+#include "app/screen.h"
+#include "content/catalogue.h"
+#include "content/directories.h"
+#include "content/textures.h"
+#include "input/pointer.h"
+#include "music/link.h"
+#include "platform/window.h"
+#include "prefs/prefs.h"
+#include <GL/gl.h>
+#include <cstdio>
+#include <cstdlib>
+
+void buildConstantMenuSelections()
+{
+    if (!constantMenuCoords || !constantMenuLinks) return;
+    int n = numberOfConstantMenuSelections;
+    if (n > MAX_MENU_SELECTIONS) n = MAX_MENU_SELECTIONS;
+    for (int i = 0; i < n; i++) {
+        menuSelection& s = menuSelections[i];
+        snprintf(s.link, sizeof s.link, "%s", constantMenuLinks[i]);
+        s.kind = 0;
+        s.x0 = (float)constantMenuCoords[4 * i] * SCREEN_RATIO_X;
+        s.y0 = (float)constantMenuCoords[4 * i + 1] * SCREEN_RATIO_Y;
+        s.x1 = (float)constantMenuCoords[4 * i + 2] * SCREEN_RATIO_X;
+        s.y1 = (float)constantMenuCoords[4 * i + 3] * SCREEN_RATIO_Y;
+    }
+    if (numberOfMenuSelections < n) numberOfMenuSelections = n;
+}
+
+void init()
+{
+    articleTitleColor = {1.0f, 1.0f, 1.0f, 1.0f};
+    for (auto& entry : keyShortcuts) entry[0] = '\0';
+    loadPrefs("prefs.txt");
+    readArticles();
+    buildConstantMenuSelections();
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    TexInit(&texture[0], "Fonts/font4.pbm", 2);
+    TexInit(&texture[1], "Images/bkg4.pbm", 0);
+    readBackgrounds();
+    readMenus();
+    readSongNames();
+    glClearColor(0, 0, 0, 0);
+    glEnable(GL_DEPTH_TEST);
+    for (int i = 0; i < 2; i++) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        windowSwapBuffers();
+    }
+    if (!startMusicHandler()) printf("Can't create subtask\n");
+}
+
+void idle()
+{
+    windowPostRedisplay();
+    if (endAll) end();
+    framecounter++;
+    if (framecounter <= 199) setPointer(currentPointer);
+}
+
+void switchFullScreen()
+{
+    if (fullScreen) windowReshape(SCREEN_WIDTH, SCREEN_HEIGHT);
+    else windowFullScreen();
+    fullScreen = !fullScreen;
+    firstrun = 1;
+    setPointer(currentPointer);
+}
+
+void endStartupImage()
+{
+    firstrun = 1;
+    mode = 2;
+    getTimeWithStatus(CLOCK_START);
+    framecounter = 0;
+}
+
+void end()
+{
+    clearPointer();
+    freePointers();
+    SendMessage("musicplayerport", 2);
+    cleanupMenus();
+    cleanupBackgrounds();
+    cleanupArticles();
+    freePrefs();
+    SendMessage("demoport", -1);
+    stopMusicHandler();
+    fflush(stdout);
+    exit(0);
+}

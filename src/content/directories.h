@@ -1,0 +1,18 @@
+// The menu images, background pictures and tune list read from Menus, Images and Songs.
+#pragma once
+#include "content/textures.h"
+
+enum { MAX_MENUS = 4, MAX_BACKGROUNDS = 1024, MAX_SONGS = 1024 };
+
+extern my_texture* menuArray;       // MAX_MENUS records sorted by name; empty name = free
+extern int menus;
+extern my_texture* backgroundArray; // MAX_BACKGROUNDS records in listing order
+extern int backgrounds;
+extern char songNames[MAX_SONGS][64]; // "\"Songs/<file>\"", sorted by strcmp
+extern int numberOfSongs;
+
+int readMenus();
+int readBackgrounds();
+int readSongNames();
+int cleanupMenus();
+int cleanupBackgrounds();

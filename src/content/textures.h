@@ -1,0 +1,18 @@
+// PPM images turned into textures (single, or 256x256 tiles with consecutive names) and
+// the screenshot writer. Only the main thread with a current GL context may call these.
+#pragma once
+
+struct my_texture {
+    char name[1024];  // file name without directory; empty marks a free slot
+    unsigned int id;  // texture name of the top-left tile; tile k is id + k (row-major)
+    int tiles;        // 0 when no image could be loaded: renderers skip the record
+    int width, height;
+    int tilesX, tilesY;
+};
+
+// Reads a binary PPM into a new RGBA buffer (caller frees with free()); null on failure.
+// mode 0: black transparent, 1: opaque, other: white with alpha from brightness.
+unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode);
+unsigned int TexInit(my_texture* record, const char* fileName, int mode);
+// Writes the picture on screen to "RAM:screenshot.ppm" as a 1280x960 PPM.
+void savePBM();

@@ -1,0 +1,4 @@
+// Owns the article bar.
+#include "elements/articlebar.h"
+
+void drawArticleBar() {}

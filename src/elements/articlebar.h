@@ -1,0 +1,4 @@
+// The page position bar beside the article.
+#pragma once
+
+void drawArticleBar();

@@ -1,0 +1,4 @@
+// Owns menu image drawing.
+#include "elements/menu.h"
+
+void drawMenu(my_texture*, int) {}

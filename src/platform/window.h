@@ -1,0 +1,24 @@
+// The GL window: created and driven through GLUT on Linux. The drawing and input code
+// only calls the first group; main alone calls the second.
+#pragma once
+
+void windowSwapBuffers();
+void windowPostRedisplay();
+void windowFullScreen();
+void windowReshape(int width, int height);
+void windowGetSize(int* width, int* height);
+
+struct windowCallbacks {
+    void (*display)();
+    void (*idle)();
+    void (*key)(unsigned char, int, int);
+    void (*special)(int, int, int);
+    void (*passiveMotion)(int, int);
+    void (*mouse)(int, int, int, int);
+};
+// Initialises GLUT and opens the window; false when no window or context could be made.
+bool windowOpen(int* argc, char** argv, int width, int height, const char* title);
+void windowRegisterCallbacks(const windowCallbacks& callbacks);
+void windowMainLoop();
+// Asks the GL for one frame per display refresh where it offers a swap interval.
+void windowRequestVSync();

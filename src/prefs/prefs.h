@@ -1,0 +1,40 @@
+// The preferences read from prefs.txt, the clickable menu selection record and the
+// shortcut tables. Only loadPrefs writes the preference values; shutdown frees the tables.
+#pragma once
+
+struct m_color4f { float a, r, g, b; }; // memory order alpha, red, green, blue
+
+struct menuSelection {
+    float x0, y0, x1, y1; // window pixels
+    int kind;             // 0 link word or article, 1 tune
+    char link[40];
+};
+
+enum { MAX_MENU_SELECTIONS = 256 };
+extern menuSelection menuSelections[MAX_MENU_SELECTIONS];
+extern int numberOfMenuSelections;
+
+extern int numberOfConstantMenuSelections;
+extern int* constantMenuCoords;          // 4 per selection, design space
+extern char (*constantMenuLinks)[40];
+extern char startupImageName[1024];
+extern int numberOfScrollTexts;
+extern int* scrollCoords;                // 2 per scroll text
+extern int* scrollLength;                // 1 per scroll text
+extern char** scrollTexts;               // 1 per scroll text, or null
+extern int MAX_CHARACTERS_ROW;
+extern int MAX_ROWS;
+extern int TEXT_STARTX;
+extern int TEXT_STARTY;
+extern int ARTICLE_BAR_START_X, ARTICLE_BAR_START_Y, ARTICLE_BAR_STOP_X, ARTICLE_BAR_STOP_Y;
+extern int SLIDESHOW_CHANGE_TIME;
+extern double BKG_DIMMER_VALUE;
+extern int articleShowTitle;
+extern m_color4f articleTitleColor;
+extern char keyShortcuts[256][40];
+extern char specialKeyShortcuts[12][40];
+
+// Reads the preferences file; 0 when read, -1 when it can't be opened or held in memory.
+int loadPrefs(const char* fileName);
+// Releases the heap tables loadPrefs allocated (shutdown).
+void freePrefs();

@@ -1,0 +1,8 @@
+// The article markup's inline tags: recognising a tag at a position and copying its value.
+#pragma once
+
+enum { TAG_NONE = 0, TAG_MI = 1, TAG_MI_END = 2, TAG_MUSIC = 3, TAG_MUSIC_END = 4,
+       TAG_COL = 5, TAG_COL_END = 6, TAG_BKG = 7 };
+
+int isTag(const char* text, int* length, char* value, int size);
+int copyTagText(char* destination, const char* source, int start, int end, int size);

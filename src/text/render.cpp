@@ -1,0 +1,4 @@
+// Owns article drawing.
+#include "text/render.h"
+
+void drawText(int, int, int) {}
