@@ -12,21 +12,40 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 // PAGOVIA_RESOLUTION=lo|hi answers the resolution question without showing it, for
-// unattended shows and tests. Anything else asks.
+// unattended shows and tests. Any other value is reported and the question asked after all.
 static int chooseResolution()
 {
     const char* preset = getenv("PAGOVIA_RESOLUTION");
-    if (preset && strcmp(preset, "lo") == 0) return 1;
-    if (preset && strcmp(preset, "hi") == 0) return 0;
+    if (preset && strcasecmp(preset, "lo") == 0) return 1;
+    if (preset && strcasecmp(preset, "hi") == 0) return 0;
+    if (preset && *preset)
+        fprintf(stderr, "pagovia: PAGOVIA_RESOLUTION is \"%.40s\", not lo or hi; asking instead\n", preset);
     return showRequester("Choose resolution", "Choose prefered resolution.", "_Lo (640x480)|_Hi (1280x960)");
+}
+
+// Nothing has been loaded yet; the process ends with a failure status whatever the answer.
+static void windowCouldNotBeMade()
+{
+    showRequester("Fatal Error", "Could not create an OpenGL window/context.", "_Ok");
+    exit(1);
+}
+
+static void reportNoDisplay()
+{
+    const char* name = getenv("DISPLAY");
+    if (name && *name)
+        fprintf(stderr, "pagovia: cannot open the X display \"%.100s\"; nothing to show the magazine on\n", name);
+    else
+        fprintf(stderr, "pagovia: no X display (DISPLAY is not set); nothing to show the magazine on\n");
 }
 
 int main(int argc, char** argv)
 {
     if (!displayAvailable()) {
-        fprintf(stderr, "pagovia: cannot open the X display (is DISPLAY set?); nothing to show the magazine on\n");
+        reportNoDisplay();
         return 1;
     }
     int answer = chooseResolution();
@@ -37,10 +56,8 @@ int main(int argc, char** argv)
     computeScreenMetrics(answer);
     getTimeWithStatus(CLOCK_START);
     getTimeWithStatus(CLOCK_PAUSE);
-    if (!windowOpen(&argc, argv, SCREEN_WIDTH, SCREEN_HEIGHT, "Pagovia Engine v0.1")) {
-        showRequester("Fatal Error", "Could not create an OpenGL window/context.", "_Ok");
-        return 1; // a failure, whatever the requester answered
-    }
+    if (!windowOpen(&argc, argv, SCREEN_WIDTH, SCREEN_HEIGHT, "Pagovia Engine v0.1", windowCouldNotBeMade))
+        windowCouldNotBeMade();
     windowRequestVSync();
     loadPointers();
     switchFullScreen();

@@ -17,7 +17,9 @@ struct windowCallbacks {
     void (*mouse)(int, int, int, int);
 };
 // Initialises GLUT and opens the window; false when no window or context could be made.
-bool windowOpen(int* argc, char** argv, int width, int height, const char* title);
+// GLUT reports most such failures by an error instead of a result: then `fatal` is called,
+// and the process ends with status 1 should it return.
+bool windowOpen(int* argc, char** argv, int width, int height, const char* title, void (*fatal)());
 void windowRegisterCallbacks(const windowCallbacks& callbacks);
 void windowMainLoop();
 // Asks the GL for one frame per display refresh where it offers a swap interval.

@@ -2,6 +2,9 @@
 #include "platform/window.h"
 #include <GL/freeglut.h>
 #include <GL/glx.h>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 void windowSwapBuffers() { glutSwapBuffers(); }
@@ -15,8 +18,24 @@ void windowGetSize(int* width, int* height)
     *height = glutGet(GLUT_WINDOW_HEIGHT);
 }
 
-bool windowOpen(int* argc, char** argv, int width, int height, const char* title)
+static void (*fatalOnOpen)();
+
+// freeglut's errors while it connects and creates the window (no GLX, no matching visual, no
+// context) would otherwise end the process at once with status 1 and no requester. Its
+// handler must not return: freeglut would go on with a half-made window.
+static void glutErrorWhileOpening(const char* fmt, va_list ap)
 {
+    fputs("pagovia: ", stderr);
+    vfprintf(stderr, fmt, ap);
+    fputc('\n', stderr);
+    if (fatalOnOpen) fatalOnOpen();
+    exit(1);
+}
+
+bool windowOpen(int* argc, char** argv, int width, int height, const char* title, void (*fatal)())
+{
+    fatalOnOpen = fatal;
+    glutInitErrorFunc(glutErrorWhileOpening);
     glutInit(argc, argv);
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
@@ -24,6 +43,8 @@ bool windowOpen(int* argc, char** argv, int width, int height, const char* title
     // Without a window manager freeglut would place the window one pixel off.
     glutInitWindowPosition(0, 0);
     int id = glutCreateWindow(title);
+    // Later errors are not about opening the window: freeglut's own handling applies.
+    glutInitErrorFunc(nullptr);
     if (id <= 0) return false;
     glutSetWindow(id);
     return glXGetCurrentContext() != nullptr;
