@@ -1,0 +1,142 @@
+// The requester without a display: how "_Lo|_Hi" lists become buttons and shortcuts, which
+// number each button answers, and where the layout puts the buttons for measured labels.
+#include "platform/requester_layout.h"
+#include <gtest/gtest.h>
+#include <cstring>
+#include <string>
+
+// --- button lists ---
+TEST(RequesterButtons, UnderscoreMarksTheShortcutAndIsNotShown)
+{
+    requesterButton b[REQUESTER_MAX_BUTTONS];
+    ASSERT_EQ(parseRequesterButtons("_Lo (640x480)|_Hi (1280x960)", b, REQUESTER_MAX_BUTTONS), 2);
+    EXPECT_STREQ(b[0].label, "Lo (640x480)");
+    EXPECT_EQ(b[0].shortcutAt, 0);
+    EXPECT_STREQ(b[1].label, "Hi (1280x960)");
+    EXPECT_EQ(b[1].shortcutAt, 0);
+}
+
+TEST(RequesterButtons, ShortcutInsideALabelAndLabelsWithoutOne)
+{
+    requesterButton b[REQUESTER_MAX_BUTTONS];
+    ASSERT_EQ(parseRequesterButtons("Save _as|Cancel|x_", b, REQUESTER_MAX_BUTTONS), 3);
+    EXPECT_STREQ(b[0].label, "Save as");
+    EXPECT_EQ(b[0].shortcutAt, 5);
+    EXPECT_EQ(b[1].shortcutAt, -1);
+    // A trailing underscore marks nothing and stays visible.
+    EXPECT_STREQ(b[2].label, "x_");
+    EXPECT_EQ(b[2].shortcutAt, -1);
+}
+
+TEST(RequesterButtons, EmptyListStillGivesOneButton)
+{
+    requesterButton b[REQUESTER_MAX_BUTTONS];
+    ASSERT_EQ(parseRequesterButtons("", b, REQUESTER_MAX_BUTTONS), 1);
+    EXPECT_STREQ(b[0].label, "Ok");
+    ASSERT_EQ(parseRequesterButtons(nullptr, b, REQUESTER_MAX_BUTTONS), 1);
+}
+
+TEST(RequesterButtons, OverlongLabelsAndListsAreCutNotOverrun)
+{
+    requesterButton b[REQUESTER_MAX_BUTTONS + 1];
+    memset(b, 0x7f, sizeof b);
+    std::string longLabel(200, 'w');
+    ASSERT_EQ(parseRequesterButtons(longLabel.c_str(), b, REQUESTER_MAX_BUTTONS), 1);
+    EXPECT_EQ(strlen(b[0].label), (size_t)REQUESTER_LABEL_SIZE - 1);
+
+    std::string many = "a|b|c|d|e|f|g|h|i|j|k";
+    EXPECT_EQ(parseRequesterButtons(many.c_str(), b, REQUESTER_MAX_BUTTONS), REQUESTER_MAX_BUTTONS);
+    EXPECT_EQ(b[REQUESTER_MAX_BUTTONS].label[0], 0x7f); // untouched past the maximum
+}
+
+TEST(RequesterButtons, ShortcutsMatchEitherCase)
+{
+    requesterButton b[REQUESTER_MAX_BUTTONS];
+    int n = parseRequesterButtons("_Lo (640x480)|_Hi (1280x960)", b, REQUESTER_MAX_BUTTONS);
+    EXPECT_EQ(requesterShortcut(b, n, 'l'), 0);
+    EXPECT_EQ(requesterShortcut(b, n, 'L'), 0);
+    EXPECT_EQ(requesterShortcut(b, n, 'h'), 1);
+    EXPECT_EQ(requesterShortcut(b, n, 'o'), -1); // only the marked letter counts
+    EXPECT_EQ(requesterShortcut(b, n, 0), -1);
+}
+
+// --- answers ---
+TEST(RequesterAnswers, LeftIsOneRightmostIsZeroMiddleCountsOn)
+{
+    EXPECT_EQ(requesterAnswer(0, 2), 1);
+    EXPECT_EQ(requesterAnswer(1, 2), 0);
+    EXPECT_EQ(requesterAnswer(0, 1), 0); // a lone button is the rightmost
+    EXPECT_EQ(requesterAnswer(0, 4), 1);
+    EXPECT_EQ(requesterAnswer(1, 4), 2);
+    EXPECT_EQ(requesterAnswer(2, 4), 3);
+    EXPECT_EQ(requesterAnswer(3, 4), 0);
+}
+
+// --- text and layout ---
+TEST(RequesterText, SplitsAtNewlines)
+{
+    int starts[4], lengths[4];
+    ASSERT_EQ(splitRequesterText("one\ntwo words\n", starts, lengths, 4), 3);
+    EXPECT_EQ(starts[1], 4);
+    EXPECT_EQ(lengths[1], 9);
+    EXPECT_EQ(lengths[2], 0);
+    EXPECT_EQ(splitRequesterText("a\nb\nc\nd\ne", starts, lengths, 4), 4);
+}
+
+static bool overlaps(const requesterBox& a, const requesterBox& b)
+{
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+TEST(RequesterLayout, TwoButtonsAtTheEdgesBelowTheText)
+{
+    int labels[2] = {72, 78};
+    requesterLayout r = layoutRequester(102, 162, 1, labels, 2, 13);
+    ASSERT_EQ(r.buttonCount, 2);
+    EXPECT_GE(r.buttons[0].width, 72 + 2);
+    EXPECT_EQ(r.buttons[0].x, r.width - (r.buttons[1].x + r.buttons[1].width)); // same margins
+    EXPECT_GT(r.buttons[0].y, r.textTop + r.lineHeight);
+    EXPECT_EQ(r.buttons[0].y + r.buttons[0].height, r.height - (r.buttons[0].x)); // bottom margin
+    EXPECT_FALSE(overlaps(r.buttons[0], r.buttons[1]));
+    EXPECT_GE(r.textTop, r.titleHeight);
+}
+
+TEST(RequesterLayout, DialogGrowsForWideTextTitleAndManyButtons)
+{
+    int one[1] = {20};
+    requesterLayout text = layoutRequester(10, 900, 1, one, 1, 13);
+    EXPECT_GE(text.width, 900);
+    requesterLayout title = layoutRequester(700, 10, 1, one, 1, 13);
+    EXPECT_GE(title.width, 700);
+
+    int labels[5] = {150, 150, 150, 150, 150};
+    requesterLayout r = layoutRequester(10, 10, 3, labels, 5, 13);
+    for (int i = 0; i < 5; i++) {
+        EXPECT_GE(r.buttons[i].x, 0);
+        EXPECT_LE(r.buttons[i].x + r.buttons[i].width, r.width);
+        if (i > 0) {
+            EXPECT_GT(r.buttons[i].x, r.buttons[i - 1].x + r.buttons[i - 1].width);
+        }
+    }
+}
+
+TEST(RequesterLayout, LoneButtonIsCentred)
+{
+    int labels[1] = {12};
+    requesterLayout r = layoutRequester(60, 250, 1, labels, 1, 13);
+    EXPECT_EQ(r.buttons[0].x, r.width - (r.buttons[0].x + r.buttons[0].width));
+}
+
+TEST(RequesterLayout, HitTestFindsButtonsAndTheGapsBetween)
+{
+    int labels[2] = {72, 78};
+    requesterLayout r = layoutRequester(102, 162, 1, labels, 2, 13);
+    const requesterBox& left = r.buttons[0];
+    const requesterBox& right = r.buttons[1];
+    EXPECT_EQ(requesterButtonAt(r, left.x, left.y), 0);
+    EXPECT_EQ(requesterButtonAt(r, left.x + left.width - 1, left.y + left.height - 1), 0);
+    EXPECT_EQ(requesterButtonAt(r, left.x + left.width, left.y), -1);
+    EXPECT_EQ(requesterButtonAt(r, right.x + 1, right.y + 1), 1);
+    EXPECT_EQ(requesterButtonAt(r, right.x + 1, right.y - 1), -1);
+    EXPECT_EQ(requesterButtonAt(r, 1, 1), -1);
+}
