@@ -44,7 +44,7 @@ static void reportNoDisplay()
 
 int main(int argc, char** argv)
 {
-    if (!displayAvailable()) {
+    if (!holdDisplay()) {
         reportNoDisplay();
         return 1;
     }
@@ -58,6 +58,7 @@ int main(int argc, char** argv)
     getTimeWithStatus(CLOCK_PAUSE);
     if (!windowOpen(&argc, argv, SCREEN_WIDTH, SCREEN_HEIGHT, "Pagovia Engine v0.1", windowCouldNotBeMade))
         windowCouldNotBeMade();
+    releaseDisplay(); // the window's own connection keeps the server up from here
     windowRequestVSync();
     loadPointers();
     switchFullScreen();

@@ -7,5 +7,9 @@
 // -1 when no dialog can be shown (no X display).
 int showRequester(const char* title, const char* text, const char* buttons);
 
-// True when an X display can be opened (the viewer has nowhere to draw otherwise).
-bool displayAvailable();
+// Opens a connection to the X display that stays open through start-up; false when there
+// is no display (the viewer has nowhere to draw then). Servers such as Xvfb reset when their
+// last client leaves and refuse connections meanwhile: holding one from before the requester
+// until the window exists keeps the requester's closing from failing the window's opening.
+bool holdDisplay();
+void releaseDisplay();

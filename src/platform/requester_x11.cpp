@@ -300,10 +300,16 @@ int showRequester(const char* title, const char* text, const char* buttons)
     return answer;
 }
 
-bool displayAvailable()
+static Display* held;
+
+bool holdDisplay()
 {
-    Display* d = XOpenDisplay(nullptr);
-    if (!d) return false;
-    XCloseDisplay(d);
-    return true;
+    if (!held) held = XOpenDisplay(nullptr);
+    return held != nullptr;
+}
+
+void releaseDisplay()
+{
+    if (held) XCloseDisplay(held);
+    held = nullptr;
 }

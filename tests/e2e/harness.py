@@ -49,10 +49,8 @@ class Image:
         return tuple(t / max(n, 1) for t in total)
 
 
-def read_ppm(path):
-    """Reads a binary PPM (P6, maxval 255) as an Image."""
-    with open(path, "rb") as f:
-        raw = f.read()
+def parse_ppm(raw):
+    """Parses a binary PPM (P6, maxval 255) held in memory as an Image."""
     fields = []
     i = 0
     while len(fields) < 4:
@@ -63,7 +61,7 @@ def read_ppm(path):
                 i += 1
             continue
         j = i
-        while not raw[j:j + 1].isspace():
+        while j < len(raw) and not raw[j:j + 1].isspace():
             j += 1
         fields.append(raw[i:j])
         i = j
@@ -71,6 +69,22 @@ def read_ppm(path):
     assert fields[0] == b"P6", fields
     w, h = int(fields[1]), int(fields[2])
     return Image(w, h, raw[i:i + w * h * 3])
+
+
+def read_ppm(path):
+    """Reads a binary PPM file (P6, maxval 255) as an Image."""
+    with open(path, "rb") as f:
+        return parse_ppm(f.read())
+
+
+def _die_with_parent():
+    """Runs in a child before exec: the kernel ends it when the test process goes, so that no
+    X server or viewer outlives a test that was killed (for instance by a CTest timeout)."""
+    try:
+        import ctypes
+        ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+    except (OSError, AttributeError):
+        pass
 
 
 def write_ppm(path, width, height, color_at):
@@ -90,14 +104,18 @@ def write_ppm(path, width, height, color_at):
 
 
 class XServer:
-    """A private Xvfb; stop() ends it. Screen size as WxH."""
+    """A private Xvfb; stop() ends it. Screen size as WxH; extra_args go to Xvfb (for
+    instance ["-extension", "GLX"] for a server without OpenGL)."""
 
-    def __init__(self, size="1280x960"):
+    def __init__(self, size="1280x960", extra_args=()):
         self.size = size
         r, w = os.pipe()
         self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(w), "-screen", "0", size + "x24", "-nolisten", "tcp"],
-            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            # -noreset: by default Xvfb resets whenever its last client leaves and refuses
+            # connections meanwhile, so a probe by xdotool could turn the viewer away.
+            ["Xvfb", "-displayfd", str(w), "-screen", "0", size + "x24", "-nolisten", "tcp", "-noreset"]
+            + list(extra_args),
+            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=_die_with_parent)
         os.close(w)
         with os.fdopen(r) as f:
             number = f.readline().strip()
@@ -112,11 +130,29 @@ class XServer:
     def xdotool(self, *args):
         return self.run("xdotool", *[str(a) for a in args])
 
+    def search(self, name):
+        """Ids of the windows whose whole name is `name` (possibly none)."""
+        return self.run("xdotool", "search", "--name", "^" + name + "$", check=False).split()
+
     def find_window(self, name, timeout=10.0):
         def search():
-            out = self.run("xdotool", "search", "--name", "^" + name + "$", check=False).split()
+            out = self.search(name)
             return out[0] if out else None
         return wait_for(search, timeout, what="window " + name)
+
+    def wait_gone(self, name, timeout=10.0):
+        wait_for(lambda: not self.search(name), timeout, what="window %s to close" % name)
+
+    def requested_size(self, window):
+        """The size the program asked for when it made the window (WM_NORMAL_HINTS), which a
+        window manager restores when the window leaves full screen: (width, height)."""
+        out = self.run("xprop", "-id", str(window), "WM_NORMAL_HINTS")
+        for line in out.splitlines():
+            line = line.strip()
+            if line.startswith("user specified size:") or line.startswith("program specified size:"):
+                words = line.split(":")[1].split()
+                return int(words[0]), int(words[2])
+        return None
 
     def geometry(self, window):
         """(x, y, width, height) of a window on the screen."""
@@ -133,13 +169,7 @@ class XServer:
         """The whole screen as an Image, read from the X server (xwd + netpbm)."""
         xwd = subprocess.run(["xwd", "-root", "-silent"], env=self.env, check=True, capture_output=True).stdout
         ppm = subprocess.run(["xwdtopnm"], input=xwd, check=True, capture_output=True).stdout
-        path = tempfile.mktemp(suffix=".ppm")
-        with open(path, "wb") as f:
-            f.write(ppm)
-        try:
-            return read_ppm(path)
-        finally:
-            os.unlink(path)
+        return parse_ppm(ppm)
 
     def stop(self):
         if self.proc.poll() is None:
@@ -169,15 +199,19 @@ class Viewer:
             e.update(env)
         self.stdout_path = os.path.join(self.runtime, "stdout.txt")
         self.stderr_path = os.path.join(self.runtime, "stderr.txt")
-        self.proc = subprocess.Popen([VIEWER], cwd=magazine, env=e,
-                                     stdout=open(self.stdout_path, "wb"), stderr=open(self.stderr_path, "wb"),
-                                     start_new_session=True)
+        # The child keeps its own descriptors; the parent's copies are closed at once.
+        with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
+            self.proc = subprocess.Popen([VIEWER], cwd=magazine, env=e, stdout=out, stderr=err,
+                                         start_new_session=True, preexec_fn=_die_with_parent)
         self.window = None
         if wait:
             self.wait_window()
 
     def wait_window(self, timeout=15.0):
-        self.window = self.x.find_window(TITLE, timeout)
+        try:
+            self.window = self.x.find_window(TITLE, timeout)
+        except TimeoutError as e:
+            raise TimeoutError("%s; viewer status %s, stderr: %r" % (e, self.proc.poll(), self.stderr())) from None
         # Let the full-screen switch and the first two full frames happen.
         wait_for(lambda: self.x.geometry(self.window)[2] > 0, timeout, what="mapped window")
         time.sleep(0.3)
@@ -253,6 +287,77 @@ class Viewer:
                 os.killpg(self.proc.pid, signal.SIGKILL)
                 self.proc.wait()
         shutil.rmtree(self.runtime, ignore_errors=True)
+
+
+class Requester:
+    """A requester dialog on screen, found by its title. Its buttons are found the way a person
+    finds them, in a picture of the screen: raised boxes in the button row, left to right."""
+
+    FACE = (0xAA, 0xAA, 0xAA)
+    LIGHT = (0xFF, 0xFF, 0xFF)
+    SHADOW = (0x44, 0x44, 0x44)
+    INK = (0, 0, 0)
+    FOCUS = (0x77, 0x99, 0xCC)
+    TITLE_BAR = (0x00, 0x55, 0xAA)
+
+    def __init__(self, xserver, title, timeout=10.0):
+        self.x = xserver
+        self.title = title
+        self.window = xserver.find_window(title, timeout)
+        # Drawn means shown and holding the keyboard: only then do keys reach it.
+        wait_for(lambda: self.buttons(), timeout, what="requester %s drawn" % title)
+
+    def geometry(self):
+        return self.x.geometry(self.window)
+
+    def buttons(self, image=None):
+        """[(x0, y0, x1, y1)] on the screen, exclusive ends; [] while nothing is drawn."""
+        image = image or self.x.capture()
+        gx, gy, gw, gh = self.geometry()
+        for y in range(gy, gy + gh):
+            runs = self._light_runs(image, y, gx, gx + gw)
+            if runs:
+                return [(x0, y, x1, self._bottom(image, x0 + 4, y, gy + gh)) for x0, x1 in runs]
+        return []
+
+    def _light_runs(self, image, y, x0, x1):
+        runs, start = [], None
+        for x in range(x0, x1 + 1):
+            light = x < x1 and image.pixel(x, y) == self.LIGHT
+            if light and start is None:
+                start = x
+            elif not light and start is not None:
+                if x - start >= 30:  # a button's top edge, not a glyph of the title
+                    runs.append((start, x))
+                start = None
+        return runs
+
+    def _bottom(self, image, x, top, limit):
+        for y in range(top + 1, limit):
+            if image.pixel(x, y) == self.SHADOW:
+                return y + 1
+        return limit
+
+    def count(self, image, box, colour):
+        x0, y0, x1, y1 = box
+        return sum(1 for y in range(y0, y1) for x in range(x0, x1) if image.pixel(x, y) == colour)
+
+    def centre(self, i):
+        x0, y0, x1, y1 = self.buttons()[i]
+        return (x0 + x1) // 2, (y0 + y1) // 2
+
+    def click(self, i):
+        x, y = self.centre(i)
+        self.x.xdotool("mousemove", x, y)
+        self.x.xdotool("click", 1)
+
+    def press(self, *keys):
+        """Keys as a person types them; the requester holds the keyboard wherever the pointer is."""
+        for k in keys:
+            self.x.xdotool("key", k)
+
+    def wait_gone(self, timeout=10.0):
+        self.x.wait_gone(self.title, timeout)
 
 
 def make_magazine(root, prefs="", articles=None, files=None):

@@ -1,6 +1,7 @@
 """The window a person gets: its title, that it covers the whole screen, Escape ends the
 program with status 0, and without an X display the program says so and fails."""
 import os
+import shutil
 import subprocess
 import tempfile
 import unittest
@@ -11,6 +12,7 @@ import harness
 class WindowTest(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="pagovia-mag-")
+        self.addCleanup(shutil.rmtree, self.dir, True)
         harness.make_magazine(self.dir)
 
     def test_full_screen_window_and_escape(self):
