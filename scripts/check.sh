@@ -3,6 +3,12 @@
 # the sanitizer build, bounded fuzz runs over the committed seeds, the display tests under Xvfb.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+# Every way out ends with one closing line, a failed install or build included.
+finish() {
+  local s=$?
+  if [ "$s" = 0 ]; then echo "check: all suites passed"; else echo "check: FAILED (status $s)"; fi
+}
+trap finish EXIT
 [ "${PAGOVIA_SKIP_DEPS:-0}" = 1 ] || bash "$here/scripts/deps.sh"
 export SDL_AUDIODRIVER=dummy
 bash "$here/scripts/build.sh" "$here/build"
@@ -14,5 +20,4 @@ ctest --test-dir "$here/build" --output-on-failure -j 2 || status=1
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir "$here/build-asan" --output-on-failure -L unit || status=1
 ctest --test-dir "$here/build-fuzz" --output-on-failure -L fuzz || status=1
-if [ $status = 0 ]; then echo "check: all suites passed"; else echo "check: FAILED"; fi
 exit $status

@@ -37,13 +37,14 @@ gtest_discover_tests(pagovia_tests
   DISCOVERY_TIMEOUT 60)
 
 file(GLOB_RECURSE X_TEST_SOURCES CONFIGURE_DEPENDS tests/*_x11_test.cpp)
+# -noreset: Xvfb would otherwise reset, refusing connections, each time the last client leaves.
 if(X_TEST_SOURCES)
   file(GLOB_RECURSE X_SUPPORT CONFIGURE_DEPENDS tests/support/*_x11.cpp)
   add_executable(pagovia_x_tests ${X_TEST_SOURCES} ${X_SUPPORT})
   target_include_directories(pagovia_x_tests PRIVATE src tests)
   target_link_libraries(pagovia_x_tests PRIVATE pagovia_core pagovia_x pagovia_core GTest::gtest_main)
   add_test(NAME x11.pagovia_x_tests
-    COMMAND xvfb-run -a -s "-screen 0 1280x960x24" $<TARGET_FILE:pagovia_x_tests>
+    COMMAND xvfb-run -a -s "-screen 0 1280x960x24 -noreset" $<TARGET_FILE:pagovia_x_tests>
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(x11.pagovia_x_tests PROPERTIES LABELS "display" TIMEOUT 300
     ENVIRONMENT "PAGOVIA_SOURCE=${CMAKE_SOURCE_DIR};PAGOVIA_BUILD=${CMAKE_BINARY_DIR}")
