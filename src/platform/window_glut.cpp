@@ -62,11 +62,35 @@ void windowRegisterCallbacks(const windowCallbacks& c)
 
 void windowMainLoop() { glutMainLoop(); }
 
+static bool hasGlxExtension(const char* name)
+{
+    Display* d = glXGetCurrentDisplay();
+    const char* list = glXQueryExtensionsString(d, DefaultScreen(d));
+    if (!list) return false;
+    size_t n = strlen(name);
+    for (const char* p = strstr(list, name); p; p = strstr(p + 1, name))
+        if ((p == list || p[-1] == ' ') && (p[n] == ' ' || p[n] == '\0')) return true; // whole words only
+    return false;
+}
+
+// Three extensions offer a swap interval, depending on the driver; any one will do.
 void windowRequestVSync()
 {
-    typedef int (*swapIntervalFn)(unsigned int);
-    const char* extensions = glXQueryExtensionsString(glXGetCurrentDisplay(), 0);
-    if (!extensions || !strstr(extensions, "GLX_MESA_swap_control")) return;
-    auto fn = (swapIntervalFn)glXGetProcAddress((const GLubyte*)"glXSwapIntervalMESA");
-    if (fn) fn(1);
+    if (!glXGetCurrentContext()) return;
+    auto address = [](const char* name) { return glXGetProcAddress((const GLubyte*)name); };
+    if (hasGlxExtension("GLX_EXT_swap_control")) {
+        auto fn = (void (*)(Display*, GLXDrawable, int))address("glXSwapIntervalEXT");
+        if (fn) {
+            fn(glXGetCurrentDisplay(), glXGetCurrentDrawable(), 1);
+            return;
+        }
+    }
+    if (hasGlxExtension("GLX_MESA_swap_control")) {
+        auto fn = (int (*)(unsigned int))address("glXSwapIntervalMESA");
+        if (fn && fn(1) == 0) return;
+    }
+    if (hasGlxExtension("GLX_SGI_swap_control")) {
+        auto fn = (int (*)(int))address("glXSwapIntervalSGI");
+        if (fn) fn(1);
+    }
 }
