@@ -19,7 +19,7 @@ struct dialog {
     Window window;
     GC gc;
     XFontStruct* font;
-    Atom deleteWindow;
+    Atom protocols, deleteWindow;
     dialogColours colours;
     const char* title;
     const char* text;
@@ -118,9 +118,11 @@ static void createWindow(dialog* g)
     hints.height = hints.min_height = hints.max_height = h;
     XSetWMNormalHints(d, g->window, &hints);
     nameWindow(d, g->window, g->title);
+    g->protocols = XInternAtom(d, "WM_PROTOCOLS", False);
     g->deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(d, g->window, &g->deleteWindow, 1);
-    XSelectInput(d, g->window, ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask);
+    XSelectInput(d, g->window,
+                 ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask);
     g->gc = XCreateGC(d, g->window, 0, nullptr);
     XSetFont(d, g->gc, g->font->fid);
 }
@@ -246,8 +248,13 @@ static int onEvent(dialog* g, XEvent* ev)
         return KEEP_ASKING;
     case KeyPress: return onKey(g, &ev->xkey);
     case ButtonPress: case ButtonRelease: return onMouse(g, &ev->xbutton);
-    case ClientMessage:
-        return (Atom)ev->xclient.data.l[0] == g->deleteWindow ? 0 : KEEP_ASKING; // closed: like Escape
+    case DestroyNotify: // destroyed by another client: as good as closed
+        g->window = None;
+        return 0;
+    case ClientMessage: // the window manager's close button counts as Escape
+        return ev->xclient.message_type == g->protocols && (Atom)ev->xclient.data.l[0] == g->deleteWindow
+                   ? 0
+                   : KEEP_ASKING;
     default: return KEEP_ASKING;
     }
 }
@@ -257,12 +264,12 @@ static void closeDialog(dialog* g)
     Display* d = g->display;
     // Hand the keyboard back; "no focus" would leave the next window deaf without a window
     // manager, so that becomes focus-follows-pointer.
-    if (g->focused) {
+    if (g->focused && g->window != None) {
         Window back = g->previousFocus == None ? (Window)PointerRoot : g->previousFocus;
         setFocusQuietly(d, back, g->previousRevert);
     }
     XFreeGC(d, g->gc);
-    XDestroyWindow(d, g->window);
+    if (g->window != None) XDestroyWindow(d, g->window);
     XFreeFont(d, g->font);
     XSync(d, False);
     XCloseDisplay(d);

@@ -135,6 +135,16 @@ class ResolutionByMouse(StartupCase):
         self.expect_viewer(x, v, HI)
 
 
+class ResolutionRequesterClosed(StartupCase):
+    # Regression: a requester window destroyed by another client left start-up waiting forever.
+    def test_window_destroyed_from_outside_counts_as_escape(self):
+        x, v = self.start()
+        r = harness.Requester(x, CHOOSE)
+        x.xdotool("windowclose", r.window)
+        r.wait_gone()
+        self.expect_viewer(x, v, HI)
+
+
 class ResolutionPreset(StartupCase):
     def test_preset_answers_without_asking(self):
         for preset, size in (("lo", LO), ("hi", HI), ("HI", HI)):
