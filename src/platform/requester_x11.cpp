@@ -43,11 +43,11 @@ static XFontStruct* loadFont(Display* d)
     return nullptr;
 }
 
-static unsigned long colour(Display* d, const char* spec, unsigned long fallback)
+static unsigned long colour(Display* d, const char* name, unsigned long fallback)
 {
     XColor c;
     Colormap map = DefaultColormap(d, DefaultScreen(d));
-    if (!XParseColor(d, map, spec, &c) || !XAllocColor(d, map, &c)) return fallback;
+    if (!XParseColor(d, map, name, &c) || !XAllocColor(d, map, &c)) return fallback;
     return c.pixel;
 }
 
