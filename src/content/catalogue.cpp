@@ -1,11 +1,161 @@
-// Owns the article table and the current reading position.
+// Owns the article table and the current reading position. Articles are read whole and
+// paginated once here; nothing else allocates or frees article texts and page tables.
 #include "content/catalogue.h"
+#include "platform/dirlist.h"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 articleEntry* articleArray = nullptr;
 int articles = 0;
 int currentArticle = 0;
 int currentPage = 0;
 
-int readArticles() { return 0; }
-int findArticle(const char*) { return -1; }
-int cleanupArticles() { return 1; }
+static void releaseEntry(articleEntry* e)
+{
+    free(e->pages);
+    free(e->text);
+    e->pages = nullptr;
+    e->text = nullptr;
+    e->numberOfPages = 0;
+    e->name[0] = '\0';
+}
+
+static void releaseAll()
+{
+    if (!articleArray) return;
+    for (int i = 0; i < MAX_ARTICLES; i++) releaseEntry(&articleArray[i]);
+    free(articleArray);
+    articleArray = nullptr;
+    articles = 0;
+}
+
+// The whole file plus a NUL. Reads at most the size seen when opening, so a file that grows
+// meanwhile can't run past the buffer.
+static char* readWholeFile(const char* path)
+{
+    FILE* f = fopen(path, "rb");
+    if (!f) {
+        fprintf(stderr, "Unable to open article '%s'\n", path);
+        return nullptr;
+    }
+    long size = -1;
+    if (fseek(f, 0, SEEK_END) == 0) size = ftell(f);
+    if (size < 0 || fseek(f, 0, SEEK_SET) != 0) {
+        fprintf(stderr, "Unable to read article '%s'\n", path);
+        fclose(f);
+        return nullptr;
+    }
+    char* text = (char*)malloc((size_t)size + 1);
+    if (!text) {
+        fprintf(stderr, "Unable to allocate memory for article '%s'\n", path);
+        fclose(f);
+        return nullptr;
+    }
+    size_t got = fread(text, 1, (size_t)size, f);
+    bool failed = ferror(f);
+    fclose(f);
+    if (failed) {
+        fprintf(stderr, "Unable to read article '%s'\n", path);
+        free(text);
+        return nullptr;
+    }
+    text[got] = '\0';
+    return text;
+}
+
+// Counts the pages, then fills a table of exactly that many.
+static bool paginate(articleEntry* e)
+{
+    int count = getNumberOfPages(e->text, nullptr);
+    if (count < 1) count = 1;
+    e->pages = (pageStart*)calloc((size_t)count, sizeof(pageStart));
+    if (!e->pages) {
+        fprintf(stderr, "Unable to allocate memory for article page offsets\n");
+        return false;
+    }
+    e->numberOfPages = getNumberOfPages(e->text, e->pages);
+    return true;
+}
+
+struct articleListing {
+    bool failed;
+    int ignored;
+};
+
+// Sorted insertion of a loaded entry; the table has room for it.
+static void insertSorted(articleEntry carried)
+{
+    articles++;
+    for (int j = 0; j < articles; j++) {
+        if (articleArray[j].name[0] == '\0') {
+            articleArray[j] = carried;
+            return;
+        }
+        if (strcmp(carried.name, articleArray[j].name) < 0) {
+            articleEntry displaced = articleArray[j];
+            articleArray[j] = carried;
+            carried = displaced;
+        }
+    }
+}
+
+static void addArticle(const char* name, void* user)
+{
+    articleListing* listing = (articleListing*)user;
+    if (listing->failed) return;
+    // A full table keeps the names that sort first, whatever order the listing has.
+    bool full = articles == MAX_ARTICLES;
+    if (full && strcmp(name, articleArray[MAX_ARTICLES - 1].name) > 0) {
+        listing->ignored++;
+        return;
+    }
+    char path[1024];
+    snprintf(path, sizeof path, "Articles/%s", name);
+    articleEntry e{};
+    snprintf(e.name, sizeof e.name, "%s", name);
+    e.text = readWholeFile(path);
+    if (!e.text || !paginate(&e)) {
+        releaseEntry(&e);
+        listing->failed = true;
+        return;
+    }
+    if (full) {
+        releaseEntry(&articleArray[MAX_ARTICLES - 1]);
+        articles--;
+        listing->ignored++;
+    }
+    insertSorted(e);
+}
+
+int readArticles()
+{
+    releaseAll();
+    articleArray = (articleEntry*)calloc(MAX_ARTICLES, sizeof(articleEntry));
+    if (!articleArray) return 0;
+    articleListing listing{false, 0};
+    int ok = listDirectory("Articles", addArticle, &listing);
+    if (listing.ignored > 0)
+        fprintf(stderr, "Articles: more than %d files, %d ignored\n", MAX_ARTICLES, listing.ignored);
+    // One article that can't be had empties the whole catalogue, as the viewer has always
+    // done; its message names the file so the reader knows which one to mend.
+    if (!ok || listing.failed) {
+        releaseAll();
+        return 0;
+    }
+    return 1;
+}
+
+int findArticle(const char* name)
+{
+    if (!articleArray || !name) return -1;
+    for (int i = 0; i < articles; i++)
+        if (strcmp(articleArray[i].name, name) == 0) return i;
+    return -1;
+}
+
+int cleanupArticles()
+{
+    releaseAll();
+    return 1;
+}

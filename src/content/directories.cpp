@@ -1,5 +1,11 @@
-// Owns the menu, picture and tune tables.
+// Owns the menu, picture and tune tables and their loading from Menus, Images and Songs.
+// Tables are never written past their limits: excess files are left out with one message.
 #include "content/directories.h"
+#include "platform/dirlist.h"
+#include <GL/gl.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 my_texture* menuArray = nullptr;
 int menus = 0;
@@ -8,8 +14,165 @@ int backgrounds = 0;
 char songNames[MAX_SONGS][64];
 int numberOfSongs = 0;
 
-int readMenus() { return 0; }
-int readBackgrounds() { return 0; }
-int readSongNames() { return 1; }
-int cleanupMenus() { return 1; }
-int cleanupBackgrounds() { return 1; }
+// Tile k of a record is texture id + k.
+static void deleteTextures(const my_texture* t)
+{
+    for (int k = 0; k < t->tiles; k++) {
+        GLuint name = t->id + (GLuint)k;
+        glDeleteTextures(1, &name);
+    }
+}
+
+// A record with nothing loaded yet: renderers skip it (no tiles) until TexInit fills it.
+static void loadRecord(my_texture* t, const char* directory, const char* name, int mode)
+{
+    char path[1024];
+    memset(t, 0, sizeof *t);
+    snprintf(path, sizeof path, "%s/%s", directory, name);
+    TexInit(t, path, mode);
+    snprintf(t->name, sizeof t->name, "%s", name);
+}
+
+static void reportExcess(const char* directory, int ignored, int limit)
+{
+    if (ignored > 0)
+        fprintf(stderr, "%s: more than %d files, %d ignored\n", directory, limit, ignored);
+}
+
+// Sorted insertion; when the table is full the name sorting last is the one left out, so
+// which images show does not depend on the order the file system lists them in.
+static void addMenu(const char* name, void* user)
+{
+    int* ignored = (int*)user;
+    if (menus == MAX_MENUS && strcmp(name, menuArray[MAX_MENUS - 1].name) > 0) {
+        (*ignored)++;
+        return;
+    }
+    my_texture carried;
+    loadRecord(&carried, "Menus", name, 0);
+    if (menus == MAX_MENUS) {
+        deleteTextures(&menuArray[MAX_MENUS - 1]);
+        menuArray[MAX_MENUS - 1].name[0] = '\0';
+        (*ignored)++;
+    } else {
+        menus++;
+    }
+    for (int j = 0; j < menus; j++) {
+        if (menuArray[j].name[0] == '\0') {
+            menuArray[j] = carried;
+            return;
+        }
+        if (strcmp(carried.name, menuArray[j].name) < 0) {
+            my_texture displaced = menuArray[j];
+            menuArray[j] = carried;
+            carried = displaced;
+        }
+    }
+}
+
+int readMenus()
+{
+    menus = 0;
+    if (!menuArray) menuArray = (my_texture*)malloc(sizeof(my_texture) * MAX_MENUS);
+    if (!menuArray) return 0;
+    memset(menuArray, 0, sizeof(my_texture) * MAX_MENUS);
+    int ignored = 0;
+    int ok = listDirectory("Menus", addMenu, &ignored);
+    reportExcess("Menus", ignored, MAX_MENUS);
+    if (!ok) {
+        for (int j = 0; j < menus; j++) deleteTextures(&menuArray[j]);
+        cleanupMenus();
+        return 0;
+    }
+    return 1;
+}
+
+// Pictures keep the listing order; past the table's end the rest is left out.
+static void addBackground(const char* name, void* user)
+{
+    int* ignored = (int*)user;
+    if (backgrounds == MAX_BACKGROUNDS) {
+        (*ignored)++;
+        return;
+    }
+    loadRecord(&backgroundArray[backgrounds], "Images", name, 1);
+    backgrounds++;
+}
+
+int readBackgrounds()
+{
+    backgrounds = 0;
+    if (!backgroundArray) backgroundArray = (my_texture*)malloc(sizeof(my_texture) * MAX_BACKGROUNDS);
+    if (!backgroundArray) return 0;
+    memset(backgroundArray, 0, sizeof(my_texture) * MAX_BACKGROUNDS);
+    int ignored = 0;
+    int ok = listDirectory("Images", addBackground, &ignored);
+    reportExcess("Images", ignored, MAX_BACKGROUNDS);
+    if (!ok) {
+        for (int j = 0; j < backgrounds; j++) deleteTextures(&backgroundArray[j]);
+        cleanupBackgrounds();
+        return 0;
+    }
+    return 1;
+}
+
+// An entry is the quoted relative path, "\"Songs/<name>\"", which must fit 63 characters.
+static void addSong(const char* name, void* user)
+{
+    int* ignored = (int*)user;
+    char carried[64];
+    int n = snprintf(carried, sizeof carried, "\"Songs/%s\"", name);
+    if (n < 0 || n >= (int)sizeof carried) {
+        fprintf(stderr, "Tune name longer than %d characters, skipped: %s\n", (int)sizeof carried - 9, name);
+        return;
+    }
+    if (numberOfSongs == MAX_SONGS) {
+        if (strcmp(carried, songNames[MAX_SONGS - 1]) > 0) {
+            (*ignored)++;
+            return;
+        }
+        songNames[MAX_SONGS - 1][0] = '\0';
+        (*ignored)++;
+    } else {
+        numberOfSongs++;
+    }
+    for (int j = 0; j < numberOfSongs; j++) {
+        if (songNames[j][0] == '\0') {
+            memcpy(songNames[j], carried, sizeof carried);
+            return;
+        }
+        if (strcmp(carried, songNames[j]) < 0) {
+            char displaced[64];
+            memcpy(displaced, songNames[j], sizeof displaced);
+            memcpy(songNames[j], carried, sizeof carried);
+            memcpy(carried, displaced, sizeof carried);
+        }
+    }
+}
+
+int readSongNames()
+{
+    numberOfSongs = 0;
+    memset(songNames, 0, sizeof songNames);
+    int ignored = 0;
+    // A failed or missing listing keeps the tunes found so far.
+    listDirectory("Songs", addSong, &ignored);
+    reportExcess("Songs", ignored, MAX_SONGS);
+    return 1;
+}
+
+int cleanupMenus()
+{
+    free(menuArray);
+    menuArray = nullptr;
+    menus = 0;
+    return 1;
+}
+
+int cleanupBackgrounds()
+{
+    free(backgroundArray);
+    backgroundArray = nullptr;
+    backgrounds = 0;
+    return 1;
+}

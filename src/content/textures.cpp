@@ -1,14 +1,312 @@
-// Owns PPM decoding, texture upload and the screenshot file.
+// Owns PPM decoding, texture upload and the screenshot file. Only these functions create
+// textures from image files, and only savePBM reads the frame back.
 #include "content/textures.h"
+#include "app/viewport.h"
+#include "platform/ramdisk.h"
+#include "platform/window.h"
+#include <GL/gl.h>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
-unsigned char* LoadPPM(const char*, long* width, long* height, int)
+// Beyond these the header is taken for damage, not for a picture: nothing this viewer shows
+// comes near them, and refusing early keeps a broken file from asking for gigabytes.
+enum { PPM_MAX_SIDE = 16384 };
+static const long PPM_MAX_PIXELS = 64L * 1024 * 1024;
+
+enum { TILE = 256 };
+
+static bool isSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// A decimal number after optional white space. Values above limit are clamped to limit + 1
+// so that long digit runs can't overflow. Leaves the byte behind the digits unread.
+static bool readNumber(FILE* f, long limit, long* value)
+{
+    int c;
+    do c = getc(f);
+    while (isSpace(c));
+    if (c < '0' || c > '9') return false;
+    long v = 0;
+    while (c >= '0' && c <= '9') {
+        if (v <= limit) v = v * 10 + (c - '0');
+        c = getc(f);
+    }
+    if (c != EOF) ungetc(c, f);
+    *value = v > limit ? limit + 1 : v;
+    return true;
+}
+
+// "P6", white space, width, white space, height, white space, 255 and exactly one white-space
+// byte before the raster. No comments; sizes must be positive and within the limits above.
+static bool readPPMHeader(FILE* f, long* width, long* height)
+{
+    if (getc(f) != 'P' || getc(f) != '6') return false;
+    long w, h, maximum;
+    if (!readNumber(f, PPM_MAX_SIDE, &w) || !readNumber(f, PPM_MAX_SIDE, &h)) return false;
+    if (!readNumber(f, 255, &maximum) || maximum != 255) return false;
+    if (!isSpace(getc(f))) return false;
+    if (w <= 0 || h <= 0 || w > PPM_MAX_SIDE || h > PPM_MAX_SIDE || w * h > PPM_MAX_PIXELS) return false;
+    *width = w;
+    *height = h;
+    return true;
+}
+
+// Expands pixels in place: the raster sits in the last three quarters of the buffer, and
+// pixel i is read (at n + 3i) before any later write can reach it (writes end at 4i + 3).
+static void convertPixels(unsigned char* rgba, size_t n, int mode)
+{
+    const unsigned char* src = rgba + n;
+    for (size_t i = 0; i < n; i++, src += 3) {
+        unsigned char r = src[0], g = src[1], b = src[2];
+        unsigned char* d = rgba + 4 * i;
+        if (mode == 0 || mode == 1) {
+            d[0] = r;
+            d[1] = g;
+            d[2] = b;
+            d[3] = (mode == 1 || r || g || b) ? 255 : 0;
+        } else {
+            d[0] = d[1] = d[2] = 255;
+            d[3] = (unsigned char)((r + g + b) / 3);
+        }
+    }
+}
+
+unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode)
 {
     *width = 0;
     *height = 0;
-    return nullptr;
+    FILE* f = fileName ? fopen(fileName, "rb") : nullptr;
+    if (!f) return nullptr;
+    long w, h;
+    if (!readPPMHeader(f, &w, &h)) {
+        printf("Error scanning PPM header\n");
+        fclose(f);
+        return nullptr;
+    }
+    size_t pixels = (size_t)w * (size_t)h;
+    // One buffer serves both: the raster is read into its tail and expanded forwards.
+    unsigned char* rgba = (unsigned char*)malloc(pixels * 4);
+    if (!rgba) {
+        printf("Error out of Memory\n");
+        fclose(f);
+        return nullptr;
+    }
+    size_t expected = pixels * 3;
+    size_t got = fread(rgba + pixels, 1, expected, f);
+    fclose(f);
+    if (got < expected) {
+        printf("Error while reading file (%ld %ld)\n", (long)got, (long)expected);
+        // The missing part of a short file shows black instead of leftover memory.
+        memset(rgba + pixels + got, 0, expected - got);
+    }
+    convertPixels(rgba, pixels, mode);
+    *width = w;
+    *height = h;
+    return rgba;
 }
 
-unsigned int TexInit(my_texture*, const char*, int) { return 0; }
+// The tiles of one image must carry consecutive names (renderers address tile k as id + k).
+// glGenTextures gives a consecutive block on every GL we know; should one hand out recycled
+// names with gaps, keep the gappy names reserved and ask again until a block comes back.
+static bool generateConsecutiveNames(int n, GLuint* first)
+{
+    enum { ATTEMPTS = 8 };
+    GLuint* held[ATTEMPTS] = {};
+    bool found = false;
+    for (int attempt = 0; attempt < ATTEMPTS && !found; attempt++) {
+        GLuint* names = (GLuint*)malloc(sizeof(GLuint) * (size_t)n);
+        if (!names) break;
+        glGenTextures(n, names);
+        found = true;
+        for (int k = 1; k < n; k++)
+            if (names[k] != names[0] + (GLuint)k) found = false;
+        if (found) {
+            *first = names[0];
+            free(names);
+        } else {
+            held[attempt] = names;
+        }
+    }
+    for (GLuint* names : held) {
+        if (!names) continue;
+        glDeleteTextures(n, names);
+        free(names);
+    }
+    return found;
+}
 
-void savePBM() {}
+// Filtering without mipmaps (Mesa shows nothing otherwise); the font stays crisp, pictures
+// are smoothed. Clamping keeps a stretched tile from sampling its opposite edge, which would
+// show as a seam between tiles.
+static void uploadTexture(GLuint name, int mode, int width, int height, const unsigned char* pixels)
+{
+    GLint filter = (mode == 0 || mode == 1) ? GL_LINEAR : GL_NEAREST;
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+}
+
+// Cuts the image into 256x256 tiles in row-major order; the uncovered part of a tile at the
+// right or bottom edge is transparent black.
+static bool uploadTiles(my_texture* t, int mode, const unsigned char* rgba)
+{
+    unsigned char* tile = (unsigned char*)malloc(TILE * TILE * 4);
+    if (!tile) {
+        fprintf(stderr, "Texture memory malloc failed!!!\n");
+        return false;
+    }
+    GLuint first = 0;
+    if (!generateConsecutiveNames(t->tiles, &first)) {
+        fprintf(stderr, "No consecutive texture names for %d tiles\n", t->tiles);
+        free(tile);
+        return false;
+    }
+    for (int v = 0; v < t->tilesY; v++) {
+        int rows = (v == t->tilesY - 1 && t->height % TILE) ? t->height % TILE : TILE;
+        for (int u = 0; u < t->tilesX; u++) {
+            int columns = (u == t->tilesX - 1 && t->width % TILE) ? t->width % TILE : TILE;
+            memset(tile, 0, TILE * TILE * 4);
+            for (int k = 0; k < rows; k++) {
+                const unsigned char* src = rgba + (((size_t)v * TILE + k) * t->width + (size_t)u * TILE) * 4;
+                memcpy(tile + (size_t)k * TILE * 4, src, (size_t)columns * 4);
+            }
+            uploadTexture(first + (GLuint)(u + v * t->tilesX), mode, TILE, TILE, tile);
+        }
+    }
+    free(tile);
+    t->id = first;
+    return true;
+}
+
+unsigned int TexInit(my_texture* t, const char* fileName, int mode)
+{
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    if (!fileName) return 0;
+    long w, h;
+    unsigned char* rgba = LoadPPM(fileName, &w, &h, mode);
+    if (!rgba) return 0;
+    t->width = (int)w;
+    t->height = (int)h;
+    if (w <= TILE && h <= TILE) {
+        GLuint name;
+        glGenTextures(1, &name);
+        uploadTexture(name, mode, (int)w, (int)h, rgba);
+        t->id = name;
+        t->tiles = t->tilesX = t->tilesY = 1;
+    } else {
+        t->tilesX = (int)((w + TILE - 1) / TILE);
+        t->tilesY = (int)((h + TILE - 1) / TILE);
+        t->tiles = t->tilesX * t->tilesY;
+        if (!uploadTiles(t, mode, rgba)) {
+            // No textures: the record must not point renderers at names it doesn't own.
+            t->id = 0;
+            t->tiles = 0;
+            free(rgba);
+            return 0;
+        }
+    }
+    free(rgba);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    return t->id;
+}
+
+enum { SHOT_WIDTH = 1280, SHOT_HEIGHT = 960 };
+
+// Reads the picture as shown (the viewport inside the window, from the back buffer) and
+// scales it to 1280x960 by nearest neighbour, rows from the top down. Null on failure.
+static unsigned char* grabScreen()
+{
+    int windowW = 0, windowH = 0;
+    windowGetSize(&windowW, &windowH);
+    viewportRect vp = currentViewport();
+    if (vp.width <= 0 || vp.height <= 0 || vp.x < 0 || vp.y < 0 || vp.x + vp.width > windowW ||
+        vp.y + vp.height > windowH) {
+        fprintf(stderr, "Screenshot not written: the picture lies outside the window\n");
+        return nullptr;
+    }
+    size_t shown = (size_t)vp.width * vp.height * 3;
+    unsigned char* frame = (unsigned char*)malloc(shown);
+    unsigned char* shot = (unsigned char*)malloc((size_t)SHOT_WIDTH * SHOT_HEIGHT * 3);
+    if (!frame || !shot) {
+        fprintf(stderr, "Screenshot not written: out of memory\n");
+        free(frame);
+        free(shot);
+        return nullptr;
+    }
+    GLboolean doubleBuffered = GL_FALSE;
+    glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
+    while (glGetError() != GL_NO_ERROR) {}
+    glReadBuffer(doubleBuffered ? GL_BACK : GL_FRONT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(vp.x, windowH - vp.y - vp.height, vp.width, vp.height, GL_RGB, GL_UNSIGNED_BYTE, frame);
+    if (glGetError() != GL_NO_ERROR) {
+        fprintf(stderr, "Screenshot not written: the frame could not be read\n");
+        free(frame);
+        free(shot);
+        return nullptr;
+    }
+    for (int y = 0; y < SHOT_HEIGHT; y++) {
+        // GL rows count from the bottom; the file's from the top.
+        int row = vp.height - 1 - (int)((long)y * vp.height / SHOT_HEIGHT);
+        const unsigned char* src = frame + (size_t)row * vp.width * 3;
+        unsigned char* dst = shot + (size_t)y * SHOT_WIDTH * 3;
+        if (vp.width == SHOT_WIDTH) {
+            memcpy(dst, src, SHOT_WIDTH * 3);
+            continue;
+        }
+        for (int x = 0; x < SHOT_WIDTH; x++)
+            memcpy(dst + x * 3, src + (size_t)((long)x * vp.width / SHOT_WIDTH) * 3, 3);
+    }
+    free(frame);
+    return shot;
+}
+
+// Writes under a temporary name and renames, so the file is either whole or not there.
+static bool writeShot(const char* path, const unsigned char* shot)
+{
+    char temporary[1100];
+    snprintf(temporary, sizeof temporary, "%s.XXXXXX", path);
+    int fd = mkstemp(temporary);
+    if (fd < 0) return false;
+    fchmod(fd, 0644);
+    FILE* f = fdopen(fd, "wb");
+    if (!f) {
+        close(fd);
+        unlink(temporary);
+        return false;
+    }
+    size_t bytes = (size_t)SHOT_WIDTH * SHOT_HEIGHT * 3;
+    bool ok = fprintf(f, "P6 %d %d 255\n", SHOT_WIDTH, SHOT_HEIGHT) > 0 && fwrite(shot, 1, bytes, f) == bytes;
+    ok = (fclose(f) == 0) && ok;
+    if (ok) ok = rename(temporary, path) == 0;
+    if (!ok) {
+        int saved = errno;
+        unlink(temporary);
+        errno = saved;
+    }
+    return ok;
+}
+
+void savePBM()
+{
+    char path[1024];
+    if (!ramPath("RAM:screenshot.ppm", path, sizeof path)) {
+        fprintf(stderr, "Screenshot not written: the RAM: path is too long\n");
+        return;
+    }
+    unsigned char* shot = grabScreen();
+    if (!shot) return;
+    if (writeShot(path, shot)) printf("Screenshot written to %s\n", path);
+    else fprintf(stderr, "Screenshot not written to '%s': %s\n", path, strerror(errno));
+    free(shot);
+}
