@@ -1,0 +1,232 @@
+// Covers the screenshot writer and the "RAM:" volume it writes to: the file is the picture
+// as shown (the 4:3 viewport of any window, scaled to 1280x960, top row first), netpbm and
+// our own reader both accept it, and a failed write leaves nothing behind.
+#include "app/viewport.h"
+#include "content/content_files.h"
+#include "content/textures.h"
+#include "platform/ramdisk.h"
+#include "support/offscreen.h"
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <cstring>
+
+using namespace contentfiles;
+using testing::internal::CaptureStderr;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStderr;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+// Points "RAM:" at a scratch directory for one test and puts the old value back.
+struct RamAt {
+    std::string old;
+    bool had;
+    explicit RamAt(const std::string& dir)
+    {
+        const char* v = getenv("XDG_RUNTIME_DIR");
+        had = v != nullptr;
+        if (had) old = v;
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    }
+    ~RamAt()
+    {
+        if (had) setenv("XDG_RUNTIME_DIR", old.c_str(), 1);
+        else unsetenv("XDG_RUNTIME_DIR");
+    }
+};
+
+// Draws the design space as the display callback does: a window of any size, the 1280x960
+// picture in its 4:3 viewport. The picture: red top-left quarter, blue elsewhere, and one
+// green design row at the very top.
+void drawDesign(int windowW, int windowH)
+{
+    ASSERT_TRUE(offscreenOpen(windowW, windowH));
+    setWindowSize(windowW, windowH);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    viewportRect vp = currentViewport();
+    glViewport(vp.x, windowH - vp.y - vp.height, vp.width, vp.height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 1280, 960, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    auto rect = [](float x0, float y0, float x1, float y1, float r, float g, float b) {
+        glColor3f(r, g, b);
+        glRectf(x0, y0, x1, y1);
+    };
+    rect(0, 0, 1280, 960, 0, 0, 1);
+    rect(0, 0, 640, 480, 1, 0, 0);
+    rect(0, 0, 1280, 2, 0, 1, 0);
+    glFinish();
+}
+
+struct Shot {
+    unsigned char* pixels = nullptr;
+    long w = 0, h = 0;
+    ~Shot() { free(pixels); }
+    rgb at(int x, int y) const
+    {
+        const unsigned char* p = pixels + ((size_t)y * w + x) * 4;
+        return {p[0], p[1], p[2]};
+    }
+};
+
+void expectDesign(const Shot& s)
+{
+    ASSERT_NE(s.pixels, nullptr);
+    ASSERT_EQ(s.w, 1280);
+    ASSERT_EQ(s.h, 960);
+    auto is = [&](int x, int y, int r, int g, int b) {
+        rgb c = s.at(x, y);
+        EXPECT_TRUE(c.r == r && c.g == g && c.b == b)
+            << "at " << x << "," << y << ": " << (int)c.r << "," << (int)c.g << "," << (int)c.b;
+    };
+    is(0, 0, 0, 255, 0);       // the top row comes first
+    is(1279, 0, 0, 255, 0);
+    is(10, 100, 255, 0, 0);
+    is(630, 470, 255, 0, 0);
+    is(650, 100, 0, 0, 255);
+    is(10, 490, 0, 0, 255);
+    is(0, 959, 0, 0, 255);     // no black bar at either end
+    is(1279, 959, 0, 0, 255);
+}
+
+class Screenshot : public testing::Test {
+protected:
+    ScratchDir dir;
+    RamAt ram{dir.path.string()};
+    std::string file = (dir.path / "screenshot.ppm").string();
+    void TearDown() override { offscreenClose(); }
+
+    void save(std::string* out = nullptr, std::string* err = nullptr)
+    {
+        CaptureStdout();
+        CaptureStderr();
+        savePBM();
+        std::string o = GetCapturedStdout(), e = GetCapturedStderr();
+        if (out) *out = o;
+        if (err) *err = e;
+    }
+    void loadBack(Shot& s)
+    {
+        CaptureStdout();
+        s.pixels = LoadPPM(file.c_str(), &s.w, &s.h, 1);
+        EXPECT_EQ(GetCapturedStdout(), "");
+    }
+};
+
+} // namespace
+
+TEST_F(Screenshot, FullSizeWindowHeaderAndRows)
+{
+    drawDesign(1280, 960);
+    std::string out;
+    save(&out);
+    EXPECT_EQ(out, "Screenshot written to " + file + "\n");
+    std::string bytes = readFile(file);
+    const char header[] = "P6 1280 960 255\n";
+    ASSERT_EQ(bytes.size(), strlen(header) + 3686400u);
+    EXPECT_EQ(bytes.compare(0, strlen(header), header), 0);
+    EXPECT_EQ(run("pamfile '" + file + "'"), file + ":\tPPM raw, 1280 by 960  maxval 255\n");
+    Shot s;
+    loadBack(s);
+    expectDesign(s);
+}
+
+TEST_F(Screenshot, WideWindowGivesThePictureWithoutBars)
+{
+    drawDesign(1920, 1080);
+    save();
+    Shot s;
+    loadBack(s);
+    expectDesign(s);
+}
+
+TEST_F(Screenshot, LowResolutionWindowIsScaledUp)
+{
+    drawDesign(640, 480);
+    save();
+    Shot s;
+    loadBack(s);
+    expectDesign(s);
+}
+
+TEST_F(Screenshot, TallWindowGivesThePictureWithoutBars)
+{
+    drawDesign(1000, 1000);
+    save();
+    Shot s;
+    loadBack(s);
+    expectDesign(s);
+}
+
+TEST_F(Screenshot, ReplacesAnEarlierShot)
+{
+    writeFile(file, "old contents");
+    drawDesign(1280, 960);
+    save();
+    EXPECT_EQ(readFile(file).size(), 16u + 3686400u);
+}
+
+// A screenshot that can't be put in place: one line, and no half file or temporary left.
+TEST_F(Screenshot, FailedWriteLeavesNothingBehind)
+{
+    std::filesystem::create_directory(file); // the name is taken by a directory
+    drawDesign(1280, 960);
+    std::string out, err;
+    save(&out, &err);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find(file), std::string::npos) << err;
+    int entries = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.path)) {
+        (void)e;
+        entries++;
+    }
+    EXPECT_EQ(entries, 1) << "only the directory that was there";
+}
+
+// ---- the RAM: volume ----
+
+TEST(RamDisk, RuntimeDirectoryFirst)
+{
+    ScratchDir dir;
+    RamAt ram(dir.path.string());
+    EXPECT_EQ(std::string(ramDirectory()), dir.path.string());
+    char path[1024];
+    ASSERT_TRUE(ramPath("RAM:screenshot.ppm", path, sizeof path));
+    EXPECT_EQ(std::string(path), (dir.path / "screenshot.ppm").string());
+    ASSERT_TRUE(ramPath("Images/bkg4.pbm", path, sizeof path));
+    EXPECT_EQ(std::string(path), "Images/bkg4.pbm") << "other paths pass through";
+}
+
+TEST(RamDisk, FallsBackWhenTheRuntimeDirectoryIsUnusable)
+{
+    const char* expected = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
+    {
+        RamAt ram("/nonexistent/run");
+        EXPECT_STREQ(ramDirectory(), expected);
+    }
+    {
+        RamAt ram("");
+        EXPECT_STREQ(ramDirectory(), expected);
+    }
+    {
+        RamAt ram("x");
+        unsetenv("XDG_RUNTIME_DIR");
+        EXPECT_STREQ(ramDirectory(), expected);
+    }
+}
+
+TEST(RamDisk, PathThatDoesNotFitIsRefused)
+{
+    char path[16];
+    EXPECT_FALSE(ramPath("RAM:a-rather-long-file-name.ppm", path, sizeof path));
+    EXPECT_STREQ(path, "");
+}

@@ -1,0 +1,81 @@
+// Covers the directory listing behind the content directories: which entries count as files
+// (regular files only: no directories, links or pipes), the exact ".info" suffix rule, and
+// directories that can't be listed.
+#include "platform/dirlist.h"
+#include "content/content_files.h"
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <algorithm>
+
+using namespace contentfiles;
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+namespace {
+
+void collect(const char* name, void* user) { ((std::vector<std::string>*)user)->push_back(name); }
+
+std::vector<std::string> sortedListing(const char* directory, int* result)
+{
+    std::vector<std::string> names;
+    *result = listDirectory(directory, collect, &names);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST(DirList, RegularFilesOnly)
+{
+    ScratchDir dir;
+    writeFile("d/plain", "x");
+    writeFile("d/empty", "");
+    std::filesystem::create_directory("d/subdir");
+    ASSERT_EQ(symlink("plain", "d/link-to-file"), 0);
+    ASSERT_EQ(symlink("subdir", "d/link-to-dir"), 0);
+    ASSERT_EQ(mkfifo("d/pipe", 0600), 0);
+    int result;
+    EXPECT_EQ(sortedListing("d", &result), (std::vector<std::string>{"empty", "plain"}));
+    EXPECT_EQ(result, 1);
+}
+
+TEST(DirList, InfoSuffixIsExact)
+{
+    ScratchDir dir;
+    for (const char* n : {"menu.info", ".info", "info", "a.INFO", "a.info.ppm", "x.inf", "x.infoo"})
+        writeFile(std::string("d/") + n, "x");
+    int result;
+    EXPECT_EQ(sortedListing("d", &result),
+              (std::vector<std::string>{"a.INFO", "a.info.ppm", "info", "x.inf", "x.infoo"}));
+}
+
+TEST(DirList, EmptyDirectoryListsNothing)
+{
+    ScratchDir dir;
+    std::filesystem::create_directory("d");
+    int result;
+    EXPECT_TRUE(sortedListing("d", &result).empty());
+    EXPECT_EQ(result, 1);
+}
+
+TEST(DirList, MissingOrNotADirectoryFailsSilently)
+{
+    ScratchDir dir;
+    writeFile("file", "x");
+    int result;
+    CaptureStderr();
+    EXPECT_TRUE(sortedListing("missing", &result).empty());
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(sortedListing("file", &result).empty());
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(GetCapturedStderr(), "");
+}
+
+TEST(DirList, ManyFilesAllArrive)
+{
+    ScratchDir dir;
+    for (int i = 0; i < 3000; i++) writeFile("d/f" + std::to_string(i), "");
+    int result;
+    EXPECT_EQ(sortedListing("d", &result).size(), 3000u);
+}
