@@ -245,7 +245,7 @@ static unsigned char* grabScreen()
     }
     GLboolean doubleBuffered = GL_FALSE;
     glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
-    while (glGetError() != GL_NO_ERROR) {}
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; i++) {} // drop stale errors
     glReadBuffer(doubleBuffered ? GL_BACK : GL_FRONT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(vp.x, windowH - vp.y - vp.height, vp.width, vp.height, GL_RGB, GL_UNSIGNED_BYTE, frame);

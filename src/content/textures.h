@@ -12,7 +12,11 @@ struct my_texture {
 
 // Reads a binary PPM into a new RGBA buffer (caller frees with free()); null on failure.
 // mode 0: black transparent, 1: opaque, other: white with alpha from brightness.
+// Sizes above 16384 on a side (or 64 million pixels) and maxima other than 255 are refused.
 unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode);
+// Loads the file as one texture (up to 256x256) or as 256x256 tiles; returns record->id, or
+// 0 with the record unchanged when the file can't be read (tiles 0 if tiling failed).
 unsigned int TexInit(my_texture* record, const char* fileName, int mode);
-// Writes the picture on screen to "RAM:screenshot.ppm" as a 1280x960 PPM.
+// Writes the picture on screen (the viewport of the back buffer, scaled to 1280x960) to
+// "RAM:screenshot.ppm" and prints its path; on failure prints one line and writes nothing.
 void savePBM();
