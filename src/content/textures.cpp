@@ -306,7 +306,9 @@ void savePBM()
     }
     unsigned char* shot = grabScreen();
     if (!shot) return;
-    if (writeShot(path, shot)) printf("Screenshot written to %s\n", path);
-    else fprintf(stderr, "Screenshot not written to '%s': %s\n", path, strerror(errno));
+    if (writeShot(path, shot)) {
+        printf("Screenshot written to %s\n", path);
+        fflush(stdout); // a person waiting for the path should not wait for the buffer
+    } else fprintf(stderr, "Screenshot not written to '%s': %s\n", path, strerror(errno));
     free(shot);
 }
