@@ -309,6 +309,8 @@ void savePBM()
     if (writeShot(path, shot)) {
         printf("Screenshot written to %s\n", path);
         fflush(stdout); // a person waiting for the path should not wait for the buffer
-    } else fprintf(stderr, "Screenshot not written to '%s': %s\n", path, strerror(errno));
+    } else {
+        fprintf(stderr, "Screenshot not written to '%s': %s\n", path, strerror(errno));
+    }
     free(shot);
 }
