@@ -119,18 +119,6 @@ TEST_F(Catalogue, NoArticlesDirectory)
     EXPECT_EQ(cleanupArticles(), 1);
 }
 
-TEST_F(Catalogue, ReadingAgainReplacesTheCatalogue)
-{
-    writeFile("Articles/one", "1");
-    ASSERT_EQ(readArticles(), 1);
-    writeFile("Articles/two", "2");
-    ASSERT_EQ(readArticles(), 1);
-    EXPECT_EQ(loadedNames(), (std::vector<std::string>{"one", "two"}));
-    EXPECT_EQ(cleanupArticles(), 1);
-    EXPECT_EQ(articleArray, nullptr);
-    EXPECT_EQ(articles, 0);
-}
-
 // One article that can't be opened empties the catalogue, and the message names it. Run in
 // a child that gives up root's right to read anything, so the file's mode counts.
 TEST_F(Catalogue, UnreadableArticleEmptiesTheCatalogueAndIsNamed)

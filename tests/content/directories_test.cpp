@@ -140,14 +140,6 @@ TEST_F(ContentDirs, FifthMenuImageIsIgnored)
     }
 }
 
-TEST_F(ContentDirs, CleanupWithoutTable)
-{
-    EXPECT_EQ(cleanupMenus(), 1);
-    EXPECT_EQ(cleanupBackgrounds(), 1);
-    EXPECT_EQ(menuArray, nullptr);
-    EXPECT_EQ(backgroundArray, nullptr);
-}
-
 // ---- background pictures ----
 
 TEST_F(ContentDirs, PicturesKeepTheListingOrderAndAreOpaque)

@@ -157,15 +157,6 @@ TEST_F(Screenshot, LowResolutionWindowIsScaledUp)
     expectDesign(s);
 }
 
-TEST_F(Screenshot, TallWindowGivesThePictureWithoutBars)
-{
-    drawDesign(1000, 1000);
-    save();
-    Shot s;
-    loadBack(s);
-    expectDesign(s);
-}
-
 TEST_F(Screenshot, ReplacesAnEarlierShot)
 {
     writeFile(file, "old contents");
@@ -224,9 +215,3 @@ TEST(RamDisk, FallsBackWhenTheRuntimeDirectoryIsUnusable)
     }
 }
 
-TEST(RamDisk, PathThatDoesNotFitIsRefused)
-{
-    char path[16];
-    EXPECT_FALSE(ramPath("RAM:a-rather-long-file-name.ppm", path, sizeof path));
-    EXPECT_STREQ(path, "");
-}

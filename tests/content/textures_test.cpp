@@ -305,16 +305,6 @@ TEST_F(Tiles, FullScreenPicture)
     expectTilesHold(t, 1280, 960);
 }
 
-TEST_F(Tiles, NamesOfOneImageStayConsecutiveAfterOthersWereDeleted)
-{
-    my_texture a = tile(512, 256, 2, 1);
-    my_texture b = tile(300, 300, 2, 2);
-    glDeleteTextures(1, &a.id);
-    my_texture c = tile(1280, 960, 5, 4);
-    expectTilesHold(c, 1280, 960);
-    for (int k = 0; k < b.tiles; k++) EXPECT_NE(c.id, b.id + (GLuint)k);
-}
-
 TEST_F(Tiles, StateLeftBehind)
 {
     glDisable(GL_TEXTURE_2D);
