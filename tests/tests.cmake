@@ -19,8 +19,11 @@ if(PAGOVIA_FUZZ)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_libraries(${name} PRIVATE pagovia_core pagovia_testsupport pagovia_core PkgConfig::OSMESA)
     set(corpus ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
+    # New inputs go to a scratch corpus in the build tree (libFuzzer writes to the first
+    # directory); the committed seeds are only read.
+    set(scratch ${CMAKE_BINARY_DIR}/fuzz-work/${name})
     add_test(NAME fuzz.${name}
-      COMMAND ${name} -max_total_time=20 -timeout=5 -rss_limit_mb=2048 ${corpus}
+      COMMAND sh -c "mkdir -p '${scratch}' && exec '$<TARGET_FILE:${name}>' -max_total_time=20 -timeout=5 -rss_limit_mb=2048 '${scratch}' '${corpus}'"
       WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
     set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 120)
   endforeach()
