@@ -4,6 +4,7 @@
 #include "text/layout.h"
 #include "prefs/prefs.h"
 #include "text/markup.h"
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -36,10 +37,13 @@ static int tagsAt(const char* text)
     return total;
 }
 
-int getNextBreakPosition(const char* text)
+// The word's width, but counting stops once it exceeds stopAfter: a row only needs to know
+// whether the overflowing word is short enough to squeeze in, and a word without end (a
+// long run of characters or malformed tags) must not be walked to the end for every row.
+static int wordWidth(const char* text, int stopAfter)
 {
     int count = 0;
-    for (const char* p = text;; p++) {
+    for (const char* p = text; count <= stopAfter; p++) {
         if (*p == '[') p += tagsAt(p);
         switch (*p) {
         case '\0':
@@ -52,7 +56,10 @@ int getNextBreakPosition(const char* text)
             count++;
         }
     }
+    return count;
 }
+
+int getNextBreakPosition(const char* text) { return wordWidth(text, INT_MAX - 1); }
 
 // Tag bytes before each of the first length columns at text and right after the last.
 static int tagBytesOfColumns(const char* text, int length)
@@ -97,25 +104,33 @@ static int startRow(const char* text, int* pos, int* newLine, rowLayout* out)
     return 1;
 }
 
+// What the scan of a row's columns learned. Tag counts are the bytes of tags met up to and
+// including those standing at a column, so a row ending before that column owns them.
 struct rowScan {
     int cols;
     int spaces;
-    int lastBreak;
+    int lastBreak;      // column of the last space or hyphen, -1 for none
     int hyphenSeen;
-    char beforeLast; // the character in column cols - 2
+    char beforeLast;    // the character in column cols - 2
+    int tags;           // at column cols
+    int tagsAtBreak;    // at column lastBreak
+    int tagsAfterBreak; // at column lastBreak + 1
+    int tagsAtCut;      // at column cols - 1
 };
 
 // Justifies a full row or moves its end: squeeze in the overflowing word, break at the last
 // space or hyphen, or cut the word with a hyphen.
 static void breakFullRow(const rowScan& s, const char* overflow, int width, rowLayout* out)
 {
-    int next = getNextBreakPosition(overflow);
+    int next = wordWidth(overflow, s.spaces / 2);
     if (s.spaces / 2 >= next) {
         out->length = s.cols + next;
+        out->tags = s.tags + (next ? tagBytesOfColumns(overflow, next) : 0);
         if (s.spaces > 0) out->spaceFactor = 1.0f - (float)next / (float)s.spaces;
         return;
     }
     out->length = s.lastBreak + s.hyphenSeen;
+    out->tags = s.hyphenSeen ? s.tagsAfterBreak : s.tagsAtBreak;
     float gap = (float)(width - out->indent) / out->scale - (float)s.lastBreak;
     if (s.spaces != 1)
         out->spaceFactor = gap / (float)(s.spaces - 1) + 1.0f;
@@ -123,8 +138,41 @@ static void breakFullRow(const rowScan& s, const char* overflow, int width, rowL
         fputs("This should not happend ever!!!!\n", stderr);
     if ((out->spaceFactor > 1.5f || out->spaceFactor < 0.0f) && s.beforeLast != ' ') {
         out->length = s.cols - 1;
+        out->tags = s.tagsAtCut;
         out->spaceFactor = 1.0f;
         out->cut = 1;
+    }
+}
+
+// Walks the row's columns until it is full or a line feed or the end of the text stops it.
+static void scanRow(const char* row, int width, int* newLine, rowLayout* out)
+{
+    rowScan s = {};
+    s.cols = (int)((float)(width - out->indent) / out->scale);
+    s.lastBreak = -1;
+    for (int i = 0;; i++) {
+        if (row[s.tags + i] == '[') s.tags += tagsAt(row + s.tags + i);
+        if (i == s.lastBreak + 1) s.tagsAfterBreak = s.tags;
+        if (i == s.cols - 1) s.tagsAtCut = s.tags;
+        if (i == s.cols) {
+            breakFullRow(s, row + s.tags + i, width, out);
+            return;
+        }
+        char c = row[s.tags + i];
+        if (i == s.cols - 2) s.beforeLast = c;
+        if (c == '\0' || c == '\n') {
+            out->length = c == '\n' ? i + 1 : i;
+            out->tags = s.tags;
+            out->ended = c == '\0';
+            *newLine = c == '\n';
+            return;
+        }
+        if (c == ' ' || c == '-') {
+            s.lastBreak = i;
+            s.tagsAtBreak = s.tags;
+            if (c == ' ') s.spaces++;
+            else s.hyphenSeen = 1;
+        }
     }
 }
 
@@ -134,38 +182,7 @@ void layoutRow(const char* text, int* pos, int* newLine, rowLayout* out)
     out->spaceFactor = 1.0f;
     out->produced = startRow(text, pos, newLine, out);
     out->start = *pos;
-    if (!out->produced) {
-        out->next = *pos;
-        return;
-    }
-    const int width = rowWidth();
-    rowScan s = {(int)((float)(width - out->indent) / out->scale), 0, -1, 0, 0};
-    const char* row = text + out->start;
-    int tags = 0;
-    for (int i = 0;; i++) {
-        if (row[tags + i] == '[') tags += tagsAt(row + tags + i);
-        if (i == s.cols) {
-            breakFullRow(s, row + tags + i, width, out);
-            out->tags = out->length == s.cols ? tags : tagBytesOfColumns(row, out->length);
-            break;
-        }
-        char c = row[tags + i];
-        if (i == s.cols - 2) s.beforeLast = c;
-        if (c == '\0' || c == '\n') {
-            out->length = c == '\n' ? i + 1 : i;
-            out->tags = tags;
-            out->ended = c == '\0';
-            *newLine = c == '\n';
-            break;
-        }
-        if (c == ' ') {
-            s.spaces++;
-            s.lastBreak = i;
-        } else if (c == '-') {
-            s.lastBreak = i;
-            s.hyphenSeen = 1;
-        }
-    }
+    if (out->produced) scanRow(text + out->start, rowWidth(), newLine, out);
     out->next = out->start + out->tags + out->length;
     *pos = out->next;
 }

@@ -1,6 +1,7 @@
 // Owns tag recognition and its diagnostics. isTag never changes the text and keeps nothing
-// between calls; its searches run to the end of the whole text, so they use the library's
-// block searches (strchr, memmem) rather than byte loops.
+// between calls; its searches may run to the end of the whole text, so they use the
+// library's vectorised searches (strchr, strstr), which also stop at the terminator without
+// measuring the text first.
 #include "text/markup.h"
 #include <cstdio>
 #include <cstring>
@@ -36,8 +37,7 @@ static int openTag(const openingTag& tag, const char* text, int* length, char* v
         return TAG_NONE;
     }
     if (tag.closing) {
-        const char* after = bracket + 1;
-        if (!memmem(after, strlen(after), tag.closing, strlen(tag.closing))) {
+        if (!strstr(bracket + 1, tag.closing)) {
             fputs(tag.noClosing, stderr);
             return TAG_NONE;
         }
