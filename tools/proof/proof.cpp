@@ -29,10 +29,10 @@ static char* readText(const char* path)
         text = grown;
         capacity *= 2;
     }
-    int failed = ferror(file);
+    int failed = ferror(file) ? errno : 0;
     fclose(file);
     if (!text || failed) {
-        fprintf(stderr, "pagovia-proof: cannot read '%s': %s\n", path, text ? "read error" : "too large");
+        fprintf(stderr, "pagovia-proof: cannot read '%s': %s\n", path, text ? strerror(failed) : "too large");
         free(text);
         return nullptr;
     }
