@@ -117,17 +117,11 @@ TEST_F(Prefs, CarriageReturnsStayInStringsButNotInNumbers)
 // --- list rules of the single-value keys ---
 TEST_F(Prefs, LastValueCounts)
 {
-    load("ARTICLE_ROWS: 40,50\nSLIDESHOW_CHANGE_TIME: 8\nARTICLE_ROW_OFFSET: 2,,9\n");
+    load("ARTICLE_ROWS: 40,50\nSLIDESHOW_CHANGE_TIME: 8\nARTICLE_ROW_OFFSET: 2,,9\nARTICLE_MAX_CHARACTERS_ROW: \n");
+    EXPECT_EQ(MAX_CHARACTERS_ROW, 70); // an empty list leaves the value
     EXPECT_EQ(MAX_ROWS, 50);
     EXPECT_EQ(SLIDESHOW_CHANGE_TIME, 8);
     EXPECT_EQ(ARTICLE_FONT_SPACING_Y, 2); // the empty token ends the list
-}
-
-TEST_F(Prefs, AnEmptyListLeavesTheValue)
-{
-    load("ARTICLE_ROWS: \nARTICLE_MAX_CHARACTERS_ROW: \n");
-    EXPECT_EQ(MAX_ROWS, 45);
-    EXPECT_EQ(MAX_CHARACTERS_ROW, 70);
 }
 
 TEST_F(Prefs, PairAndQuadrupleAreAssignedEvenWhenMissing)
@@ -191,6 +185,8 @@ TEST_F(Prefs, MenusZeroAllocatesNothing)
     EXPECT_EQ(constantMenuCoords, nullptr);
     EXPECT_EQ(constantMenuLinks, nullptr);
     EXPECT_EQ(numberOfConstantMenuSelections, 13);
+    load("MENU_COORDS: 1,2,3,4\nMENUS: 1\n"); // values before the table are dropped
+    EXPECT_EQ(constantMenuCoords[0], 0);
 }
 
 TEST_F(Prefs, MenuCoordsFillAtMostFourPerSelection)
@@ -212,12 +208,6 @@ TEST_F(Prefs, UnfilledMenuEntriesAreZeroAndEmpty)
     EXPECT_STREQ(constantMenuLinks[2], "");
 }
 
-TEST_F(Prefs, CoordsBeforeMenusAreIgnored)
-{
-    load("MENU_COORDS: 1,2,3,4\nMENUS: 1\n");
-    EXPECT_EQ(constantMenuCoords[0], 0);
-}
-
 TEST_F(Prefs, ASecondMenusLineReplacesTheTables)
 {
     load("MENUS: 1\nMENU_COORDS: 5,5,5,5\nMENU_LINKS: old\nMENUS: 2\nMENU_COORDS: 7\n");
@@ -234,27 +224,16 @@ TEST_F(Prefs, MoreMenusThanTheSelectionTableHoldsAreRefused)
     EXPECT_NE(err.find("MENUS: 999999999 refused"), std::string::npos) << err;
 }
 
-TEST_F(Prefs, LongLinksAreCutTo39Characters)
-{
-    load("MENUS: 1\nMENU_LINKS: " + std::string(100, 'L') + "\n");
-    EXPECT_EQ(std::string(constantMenuLinks[0]), std::string(39, 'L'));
-}
-
 // --- shortcuts ---
 TEST_F(Prefs, KeyShortcuts)
 {
-    load("KEY_SHORTCUTS: q=Quiz,nothing,x=,=Eq, b=Blank\n");
+    load("KEY_SHORTCUTS: q=Quiz,nothing,x=,=Eq, b=Blank,\xe9=Accent\n");
+    EXPECT_STREQ(keyShortcuts[0xe9], "Accent"); // the key's unsigned code
     EXPECT_STREQ(keyShortcuts['q'], "Quiz");
     EXPECT_STREQ(keyShortcuts['x'], "");
     EXPECT_STREQ(keyShortcuts['='], "Eq");
     EXPECT_STREQ(keyShortcuts[' '], "Blank"); // the blank after the comma is the key
     EXPECT_STREQ(keyShortcuts['n'], "");      // token without '=' is skipped
-}
-
-TEST_F(Prefs, KeyShortcutOfAHighCharacterUsesItsUnsignedCode)
-{
-    load("KEY_SHORTCUTS: \xe9=Accent\n");
-    EXPECT_STREQ(keyShortcuts[0xe9], "Accent");
 }
 
 TEST_F(Prefs, SpecialKeyShortcuts)
@@ -311,15 +290,6 @@ TEST_F(Prefs, ASecondScrollFilesLineReplacesTheTexts)
     EXPECT_EQ(scrollTexts[0], nullptr);
 }
 
-TEST_F(Prefs, ScrollFileNamesTooLongForThePathAreCut)
-{
-    std::string name(39, 'n'); // 12 + 39 characters fit the 64-byte path
-    writeFile("ScrollTexts/" + name, "long");
-    load("SCROLLTEXTS: 1\nSCROLL_FILES: " + name + "zzzz\n"); // the token itself is cut to 39
-    ASSERT_NE(scrollTexts[0], nullptr);
-    EXPECT_STREQ(scrollTexts[0], "long");
-}
-
 TEST_F(Prefs, FreePrefsReleasesEveryTable)
 {
     writeFile("ScrollTexts/a", "x");
@@ -334,8 +304,14 @@ TEST_F(Prefs, FreePrefsReleasesEveryTable)
     freePrefs(); // twice is harmless
 }
 
-TEST_F(Prefs, LongStartupNameIsCutTo1023Characters)
+TEST_F(Prefs, TokensLongerThanTheirBuffersAreCut)
 {
-    load("STARTUP_IMAGE: " + std::string(3000, 's') + "\n");
+    std::string name(39, 'n'); // "ScrollTexts/" and 39 characters fit the 64-byte path
+    writeFile("ScrollTexts/" + name, "long");
+    load("MENUS: 1\nMENU_LINKS: " + std::string(100, 'L') + "\nSTARTUP_IMAGE: " + std::string(3000, 's') +
+         "\nSCROLLTEXTS: 1\nSCROLL_FILES: " + name + "zzzz\n");
+    EXPECT_EQ(std::string(constantMenuLinks[0]), std::string(39, 'L'));
     EXPECT_EQ(strlen(startupImageName), 1023u);
+    ASSERT_NE(scrollTexts[0], nullptr);
+    EXPECT_STREQ(scrollTexts[0], "long");
 }

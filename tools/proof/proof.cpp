@@ -91,7 +91,10 @@ static int listFiles(int count, char** paths)
 
 static int listCatalogue()
 {
-    readArticles();
+    if (!readArticles()) {
+        fprintf(stderr, "pagovia-proof: no articles could be read from 'Articles' (%s)\n", usage);
+        return 2;
+    }
     for (int i = 0; i < articles; i++) printf("%s %d\n", articleArray[i].name, articleArray[i].numberOfPages);
     cleanupArticles();
     return 0;
