@@ -10,16 +10,16 @@ struct pageStart {
 // One laid-out row. Offsets are bytes from the text pointer given to layoutRow.
 //
 // A renderer draws the row by walking columns j = 0 .. length with a running tag count t
-// (starting at 0): at offset start + t + j it first acts on every tag that isTag recognises
+// (starting at 0). At offset start + t + j it first acts on each tag that isTag recognises
 // there with a null value buffer (as the layout does; read the value separately), adding
-// each tag's length to t, but only while t < tags (tags beyond that count,
-// for example those right behind a closing line feed, belong to the next row); then, when
-// j == length, it stops; otherwise it draws the character at start + t + j (a line feed
-// draws nothing, a space is drawn spaceFactor cells wide). Tags take no column. Glyphs are
-// scale cells wide, the row begins one cell in when indent is 1, and a hyphen follows the
-// row when cut is 1. After the row, t == tags and the next row begins at next.
+// the tag's length to t, but only while t < tags: tags beyond that count, such as those
+// right behind a closing line feed, belong to the next row. Then it stops when j == length;
+// otherwise it draws the character at start + t + j (a line feed draws nothing, a space is
+// spaceFactor cells wide). Tags take no column. Glyphs are scale cells wide, the row begins
+// one cell in when indent is 1, and a hyphen follows the row when cut is 1. After the walk
+// t == tags, and the next row begins at next.
 struct rowLayout {
-    int produced;      // 0: the slot only consumed a line feed that ended a full row; no row
+    int produced;      // 0: the slot only consumed the line feed behind a full row; no row
                        // is drawn or counted, lay out the same slot again
     int start;         // offset of the row's first column, after the row-start rules
                        // consumed a paragraph marker or dropped a leading space
