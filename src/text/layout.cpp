@@ -1,10 +1,216 @@
-// Owns the row layout and pagination.
+// Owns the row layout and pagination: where a row ends, how its spaces are widened or
+// squeezed, when a word is cut with a hyphen, and where pages begin. The renderer draws
+// with layoutRow too, so both always see the same rows.
 #include "text/layout.h"
+#include "prefs/prefs.h"
+#include "text/markup.h"
+#include <climits>
+#include <cstdio>
+#include <cstring>
 
-int getNextBreakPosition(const char*) { return 0; }
+enum {
+    // The break decision looks two columns back from a row's end, so even a heading row
+    // needs two columns; a narrower width would stall or read before the row.
+    MIN_ROW_WIDTH = 4,
+    // Keeps column counts exact in single precision and far from integer overflow.
+    MAX_ROW_WIDTH = 1 << 24,
+};
 
-int getNumberOfPages(char* text, pageStart* pages)
+static int rowWidth()
 {
-    if (pages) pages[0] = {text, 1};
+    if (MAX_CHARACTERS_ROW < MIN_ROW_WIDTH) return MIN_ROW_WIDTH;
+    if (MAX_CHARACTERS_ROW > MAX_ROW_WIDTH) return MAX_ROW_WIDTH;
+    return MAX_CHARACTERS_ROW;
+}
+
+static int startsWith(const char* text, const char* prefix)
+{
+    return strncmp(text, prefix, strlen(prefix)) == 0;
+}
+
+// Bytes of the tags that stand one after the other at text (0 when none does).
+static int tagsAt(const char* text)
+{
+    int total = 0;
+    int length = 0;
+    while (text[total] == '[' && isTag(text + total, &length, nullptr, 0)) total += length;
+    return total;
+}
+
+// The word's width, but counting stops once it exceeds stopAfter: a row only needs to know
+// whether the overflowing word is short enough to squeeze in, and a word without end (a
+// long run of characters or malformed tags) must not be walked to the end for every row.
+static int wordWidth(const char* text, int stopAfter)
+{
+    int count = 0;
+    for (const char* p = text; count <= stopAfter; p++) {
+        if (*p == '[') p += tagsAt(p);
+        switch (*p) {
+        case '\0':
+        case ' ':
+        case '\n':
+            return count;
+        case '-':
+            return count + 1;
+        default:
+            count++;
+        }
+    }
+    return count;
+}
+
+int getNextBreakPosition(const char* text) { return wordWidth(text, INT_MAX - 1); }
+
+// Tag bytes before each of the first length columns at text and right after the last.
+static int tagBytesOfColumns(const char* text, int length)
+{
+    int tags = 0;
+    for (int j = 0;; j++) {
+        if (text[tags + j] == '[') tags += tagsAt(text + tags + j);
+        if (j == length || text[tags + j] == '\0') return tags;
+    }
+}
+
+// Paragraph markers and the dropped space of a continued row. Returns 0 when the slot only
+// consumed a line feed.
+static int startRow(const char* text, int* pos, int* newLine, rowLayout* out)
+{
+    out->scale = 1.0f;
+    out->indent = 0;
+    const char* p = text + *pos;
+    if (!*newLine) {
+        if (*p == ' ') (*pos)++;
+        if (*p != '\n') return 1; // the space, or any other character, stays on a plain row
+        (*pos)++;
+        *newLine = 1;
+        return 0;
+    }
+    *newLine = 0;
+    if (startsWith(p, "[bkg=")) {
+        // A heading may follow the background tag; otherwise the row is plain and unindented.
+        const char* bracket = strchr(p + 5, ']');
+        if (bracket && startsWith(bracket + 1, "[h1]")) {
+            out->scale = 2.0f;
+            *pos = (int)(bracket + 5 - text);
+        }
+    } else if (startsWith(p, "[h1]")) {
+        out->scale = 2.0f;
+        *pos += 4;
+    } else if (startsWith(p, "[ni]")) {
+        *pos += 4;
+    } else {
+        out->indent = 1;
+    }
     return 1;
 }
+
+// What the scan of a row's columns learned. Tag counts are the bytes of tags met up to and
+// including those standing at a column, so a row ending before that column owns them.
+struct rowScan {
+    int cols;
+    int spaces;
+    int lastBreak;      // column of the last space or hyphen, -1 for none
+    int hyphenSeen;
+    char beforeLast;    // the character in column cols - 2
+    int tags;           // at column cols
+    int tagsAtBreak;    // at column lastBreak
+    int tagsAfterBreak; // at column lastBreak + 1
+    int tagsAtCut;      // at column cols - 1
+};
+
+// Justifies a full row or moves its end: squeeze in the overflowing word, break at the last
+// space or hyphen, or cut the word with a hyphen.
+static void breakFullRow(const rowScan& s, const char* overflow, int width, rowLayout* out)
+{
+    int next = wordWidth(overflow, s.spaces / 2);
+    if (s.spaces / 2 >= next) {
+        out->length = s.cols + next;
+        out->tags = s.tags + (next ? tagBytesOfColumns(overflow, next) : 0);
+        if (s.spaces > 0) out->spaceFactor = 1.0f - (float)next / (float)s.spaces;
+        return;
+    }
+    out->length = s.lastBreak + s.hyphenSeen;
+    out->tags = s.hyphenSeen ? s.tagsAfterBreak : s.tagsAtBreak;
+    float gap = (float)(width - out->indent) / out->scale - (float)s.lastBreak;
+    if (s.spaces != 1)
+        out->spaceFactor = gap / (float)(s.spaces - 1) + 1.0f;
+    else
+        fputs("This should not happend ever!!!!\n", stderr);
+    if ((out->spaceFactor > 1.5f || out->spaceFactor < 0.0f) && s.beforeLast != ' ') {
+        out->length = s.cols - 1;
+        out->tags = s.tagsAtCut;
+        out->spaceFactor = 1.0f;
+        out->cut = 1;
+    }
+}
+
+// Walks the row's columns until it is full or a line feed or the end of the text stops it.
+static void scanRow(const char* row, int width, int* newLine, rowLayout* out)
+{
+    rowScan s = {};
+    s.cols = (int)((float)(width - out->indent) / out->scale);
+    s.lastBreak = -1;
+    for (int i = 0;; i++) {
+        if (row[s.tags + i] == '[') s.tags += tagsAt(row + s.tags + i);
+        if (i == s.lastBreak + 1) s.tagsAfterBreak = s.tags;
+        if (i == s.cols - 1) s.tagsAtCut = s.tags;
+        if (i == s.cols) {
+            breakFullRow(s, row + s.tags + i, width, out);
+            return;
+        }
+        char c = row[s.tags + i];
+        if (i == s.cols - 2) s.beforeLast = c;
+        if (c == '\0' || c == '\n') {
+            out->length = c == '\n' ? i + 1 : i;
+            out->tags = s.tags;
+            out->ended = c == '\0';
+            *newLine = c == '\n';
+            return;
+        }
+        if (c == ' ' || c == '-') {
+            s.lastBreak = i;
+            s.tagsAtBreak = s.tags;
+            if (c == ' ') s.spaces++;
+            else s.hyphenSeen = 1;
+        }
+    }
+}
+
+void layoutRow(const char* text, int* pos, int* newLine, rowLayout* out)
+{
+    *out = rowLayout{};
+    out->spaceFactor = 1.0f;
+    out->produced = startRow(text, pos, newLine, out);
+    out->start = *pos;
+    if (out->produced) scanRow(text + out->start, rowWidth(), newLine, out);
+    out->next = out->start + out->tags + out->length;
+    *pos = out->next;
+}
+
+int paginate(char* text, pageStart* pages, rowVisitor visit, void* context)
+{
+    const long long rowsPerPage = (MAX_ROWS < 0 ? 0LL : (long long)MAX_ROWS) + 1;
+    int count = 1;
+    if (pages) pages[0] = {text, 1};
+    int pos = 0;
+    int newLine = 1;
+    long long rows = 0;
+    for (;;) {
+        rows++;
+        if (rows > rowsPerPage) {
+            if (pages) pages[count] = {text + pos, newLine};
+            count++;
+            rows -= rowsPerPage;
+        }
+        rowLayout row;
+        layoutRow(text, &pos, &newLine, &row);
+        if (!row.produced) {
+            rows--;
+            continue;
+        }
+        if (visit) visit(&row, count, (int)rows, context);
+        if (row.ended) return count;
+    }
+}
+
+int getNumberOfPages(char* text, pageStart* pages) { return paginate(text, pages, nullptr, nullptr); }
