@@ -1,9 +1,142 @@
-// Owns the pointer shapes and the pointer shown on the window.
+// Owns the pointer sheet, the shapes cut from it and the pointer shown on the window.
+// Only setPointer and clearPointer create, attach or release that pointer.
 #include "input/pointer.h"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
+static const char* const SHEET_PATH = "Pointers/pointers.iff";
+
+indexedPicture* dtoPointers = nullptr;
+pointerSheetHeader bmHeaderPointers = {0, 0, 0};
+const unsigned char* bmPointers = nullptr;
+pointerBitmap* bmCollectionPointers[POINTER_SHAPES] = {};
+cursorHandle pointer = 0;
 int currentPointer = 0;
+static cursorWindow window = {nullptr, 0}; // the window `pointer` was attached to
 
-int loadPointers() { return 0; }
-void setPointer(int n) { currentPointer = n; }
-void clearPointer() {}
-void freePointers() {}
+// A missing file or no picture is silent: the viewer then simply keeps the system pointer.
+static indexedPicture* openSheet()
+{
+    indexedPicture* sheet = (indexedPicture*)calloc(1, sizeof *sheet);
+    if (!sheet) return nullptr;
+    int result = readIndexedPicture(SHEET_PATH, sheet);
+    if (result == PICTURE_OK) return sheet;
+    if (result == PICTURE_NOT_INDEXED)
+        fprintf(stderr, "%s has no colour numbers (true colour); no pointer shapes\n", SHEET_PATH);
+    free(sheet);
+    return nullptr;
+}
+
+static int clampToCell(int available)
+{
+    if (available < 0) return 0;
+    return available < POINTER_SIZE ? available : POINTER_SIZE;
+}
+
+// Copies the part of shape n's cell that lies on the sheet; the rest stays colour 0
+// (transparent), so a sheet smaller than the grid is never read beyond its pixels.
+static void cutShape(int n, pointerBitmap* shape)
+{
+    int left = POINTER_SIZE * (n % POINTER_COLUMNS);
+    int top = POINTER_SIZE * (n / POINTER_COLUMNS);
+    int width = clampToCell(bmHeaderPointers.bmh_Width - left);
+    int height = clampToCell(bmHeaderPointers.bmh_Height - top);
+    for (int y = 0; y < height; y++)
+        memcpy(shape->pixels + y * POINTER_SIZE,
+               bmPointers + (size_t)(top + y) * (size_t)bmHeaderPointers.bmh_Width + (size_t)left,
+               (size_t)width);
+}
+
+static void freeShapes()
+{
+    for (pointerBitmap*& shape : bmCollectionPointers) {
+        free(shape);
+        shape = nullptr;
+    }
+}
+
+int loadPointers()
+{
+    if (!dtoPointers) {
+        dtoPointers = openSheet();
+        if (!dtoPointers) return 0;
+    }
+    bmHeaderPointers = {dtoPointers->width, dtoPointers->height, dtoPointers->depth};
+    bmPointers = dtoPointers->pixels;
+    if (bmHeaderPointers.bmh_Width < POINTER_SIZE * POINTER_COLUMNS ||
+        bmHeaderPointers.bmh_Height < POINTER_SIZE * POINTER_ROWS)
+        fprintf(stderr, "%s is %dx%d, smaller than %dx%d; shapes beyond it stay empty\n", SHEET_PATH,
+                bmHeaderPointers.bmh_Width, bmHeaderPointers.bmh_Height, POINTER_SIZE * POINTER_COLUMNS,
+                POINTER_SIZE * POINTER_ROWS);
+    freeShapes(); // loading again cuts afresh rather than losing the earlier shapes
+    for (int n = 0; n < POINTER_SHAPES; n++) {
+        pointerBitmap* shape = (pointerBitmap*)calloc(1, sizeof *shape);
+        if (!shape) {
+            fprintf(stderr, "Could not allocate bitmap!\n");
+            return 0;
+        }
+        shape->depth = bmHeaderPointers.bmh_Depth;
+        cutShape(n, shape);
+        bmCollectionPointers[n] = shape;
+    }
+    return 1;
+}
+
+// Colour number 0 is transparent; every other number is opaque in its colour-map colour, so
+// its premultiplied ARGB value is the plain one.
+static void shapeToArgb(const pointerBitmap* shape, uint32_t* argb)
+{
+    for (int i = 0; i < POINTER_SIZE * POINTER_SIZE; i++) {
+        int c = shape->pixels[i];
+        const unsigned char* rgb = dtoPointers ? dtoPointers->palette[c] : nullptr;
+        if (c == 0) argb[i] = 0;
+        else if (!rgb) argb[i] = 0xff000000u;
+        else argb[i] = 0xff000000u | (uint32_t)rgb[0] << 16 | (uint32_t)rgb[1] << 8 | rgb[2];
+    }
+}
+
+void setPointer(int n)
+{
+    cursorWindow found = cursorCurrentWindow();
+    if (!found.id) {
+        fprintf(stderr, "Unable to get Window handle!\n");
+        return;
+    }
+    if (pointer) clearPointer();
+    window = found;
+    // No sheet, a shape that could not be cut, or a number off the grid: the window keeps
+    // the system pointer, and the number is still recorded as the shape set last.
+    const pointerBitmap* shape = (n >= 0 && n < POINTER_SHAPES) ? bmCollectionPointers[n] : nullptr;
+    if (!shape) {
+        currentPointer = n;
+        return;
+    }
+    uint32_t argb[POINTER_SIZE * POINTER_SIZE];
+    shapeToArgb(shape, argb);
+    cursorHandle created = cursorCreate(window, argb);
+    if (!created) {
+        fprintf(stderr, "Could not create pointer!\n");
+        return;
+    }
+    cursorDefine(window, created);
+    pointer = created;
+    currentPointer = n;
+}
+
+void clearPointer()
+{
+    if (window.id) cursorUndefine(window); // the window lets go of the pointer before it is freed
+    if (pointer) cursorFree(window, pointer);
+    pointer = 0;
+}
+
+void freePointers()
+{
+    freeShapes();
+    if (dtoPointers) freeIndexedPicture(dtoPointers);
+    free(dtoPointers);
+    dtoPointers = nullptr;
+    bmPointers = nullptr;
+    bmHeaderPointers = {0, 0, 0};
+}

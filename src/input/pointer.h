@@ -1,9 +1,40 @@
-// The viewer's own mouse pointer shapes, cut from the pointer sheet.
+// The viewer's own mouse pointer shapes: 80 shapes of 32x32 pixels cut from the pointer sheet
+// "Pointers/pointers.iff" (20 columns by 4 rows), and the one pointer shown on the window.
 #pragma once
+#include "platform/cursor.h"
+#include "platform/picture.h"
 
-extern int currentPointer;
+constexpr int POINTER_SIZE = 32;
+constexpr int POINTER_COLUMNS = 20;
+constexpr int POINTER_ROWS = 4;
+constexpr int POINTER_SHAPES = POINTER_COLUMNS * POINTER_ROWS;
+static_assert(POINTER_SIZE == CURSOR_SIZE, "a shape fills the whole window pointer");
 
+// Size and depth (bit planes) of the loaded sheet.
+struct pointerSheetHeader {
+    int bmh_Width;
+    int bmh_Height;
+    int bmh_Depth;
+};
+
+// One shape: the sheet's colour numbers of its cell, row by row, with the sheet's depth.
+struct pointerBitmap {
+    int depth;
+    unsigned char pixels[POINTER_SIZE * POINTER_SIZE];
+};
+
+extern indexedPicture* dtoPointers;        // the decoded sheet with its colour map, or none
+extern pointerSheetHeader bmHeaderPointers;
+extern const unsigned char* bmPointers;    // the sheet's colour numbers, owned by dtoPointers
+extern pointerBitmap* bmCollectionPointers[POINTER_SHAPES]; // shape n, or none
+extern cursorHandle pointer;               // the pointer on the window, or 0
+extern int currentPointer;                 // the shape set last
+
+// Loads the sheet (once) and cuts the shapes: 1 on success, 0 when there is no sheet.
 int loadPointers();
+// Shows shape n on the GL window; a shape that does not exist leaves the system pointer.
 void setPointer(int n);
+// Gives the window the system pointer back and releases the pointer.
 void clearPointer();
-void freePointers(); // frees the 80 shape bitmaps (shutdown)
+// Frees the shapes and the sheet (shutdown).
+void freePointers();

@@ -1,0 +1,450 @@
+// The pointer shapes: cutting the sheet into its 20 x 4 cells with the colour numbers as
+// stored (sheets made by netpbm's ppmtoilbm as an independent encoder and checked against
+// ilbmtoppm), sheets smaller than the grid, missing and unusable sheets, what setPointer and
+// clearPointer ask of the window (through the offscreen cursor record), the re-application by
+// the idle loop and the full-screen switch, and the demo sheet generator's output.
+#include "app/lifecycle.h"
+#include "app/screen.h"
+#include "input/pointer.h"
+#include "platform/picture.h"
+#include "support/cursor_offscreen.h"
+#include <gtest/gtest.h>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+struct rgb {
+    unsigned char r, g, b;
+    bool operator==(const rgb&) const = default;
+};
+
+// Distinct colours in an order no decoder would sort them into; colour 0 is not black, so a
+// transparent pixel cannot pass for a dark one.
+static std::vector<rgb> makeMap(int colours)
+{
+    std::vector<rgb> map;
+    for (int i = 0; i < colours; i++)
+        map.push_back({(unsigned char)(i * 53 + 17), (unsigned char)(i * 97 + 101), (unsigned char)(i * 31 + 200)});
+    return map;
+}
+
+// A pattern that differs from cell to cell, so a shape cut from the wrong cell shows.
+static int patternAt(int x, int y, int colours)
+{
+    unsigned h = (unsigned)x * 73856093u ^ (unsigned)y * 19349663u;
+    h ^= h >> 13;
+    h *= 0x5bd1e995u;
+    h ^= h >> 15;
+    return (int)(h % (unsigned)colours);
+}
+
+static void writePpm(const std::string& path, int w, int h, const std::vector<rgb>& pixels)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fprintf(f, "P6\n%d %d\n255\n", w, h);
+    fwrite(pixels.data(), 3, pixels.size(), f);
+    fclose(f);
+}
+
+// Writes Pointers/pointers.iff through ppmtoilbm -map: colour number i is entry i of the map.
+static void encodeSheet(int w, int h, int colours, bool compress)
+{
+    std::vector<rgb> map = makeMap(colours), pixels;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) pixels.push_back(map[patternAt(x, y, colours)]);
+    writePpm("map.ppm", colours, 1, map);
+    writePpm("sheet.ppm", w, h, pixels);
+    std::string cmd = std::string("ppmtoilbm -map map.ppm ") + (compress ? "" : "-nocompress ") +
+                      "sheet.ppm > Pointers/pointers.iff 2>/dev/null";
+    ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
+}
+
+// The sheet as netpbm's own decoder sees it.
+static std::vector<rgb> decodeWithNetpbm(const std::string& path, int* w, int* h)
+{
+    std::vector<rgb> pixels;
+    FILE* p = popen(("ilbmtoppm " + path + " 2>/dev/null").c_str(), "r");
+    if (!p) return pixels;
+    int maxval = 0;
+    if (fscanf(p, "P6 %d %d %d", w, h, &maxval) == 3 && maxval == 255 && fgetc(p) != EOF) {
+        pixels.resize((size_t)*w * *h);
+        if (fread(pixels.data(), 3, pixels.size(), p) != pixels.size()) pixels.clear();
+    }
+    pclose(p);
+    return pixels;
+}
+
+static std::string generatorPath()
+{
+    const char* build = getenv("PAGOVIA_BUILD");
+    fs::path dir = build ? fs::path(build) : fs::read_symlink("/proc/self/exe").parent_path();
+    return (dir / "pagovia-gen-pointers").string();
+}
+
+class Pointer : public ::testing::Test {
+protected:
+    fs::path home, scratch;
+    void SetUp() override
+    {
+        clearPointer();
+        freePointers();
+        offscreenCursorReset();
+        currentPointer = 0;
+        home = fs::current_path();
+        char name[] = "/tmp/pagovia-pointer-XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        scratch = name;
+        fs::current_path(scratch);
+        fs::create_directory("Pointers");
+    }
+    void TearDown() override
+    {
+        clearPointer();
+        freePointers();
+        offscreenCursorReset();
+        currentPointer = 0;
+        fs::current_path(home);
+        fs::remove_all(scratch);
+    }
+    static int shapePixel(int n, int x, int y) { return bmCollectionPointers[n]->pixels[y * POINTER_SIZE + x]; }
+};
+
+// --- cutting the sheet ---
+
+TEST_F(Pointer, ShapesComeFromTheirCells)
+{
+    encodeSheet(640, 128, 16, true);
+    ASSERT_EQ(loadPointers(), 1);
+    struct { int shape, left, top; } cells[] = {{0, 0, 0}, {19, 608, 0}, {20, 0, 32}, {79, 608, 96}};
+    for (auto c : cells) {
+        ASSERT_NE(bmCollectionPointers[c.shape], nullptr);
+        for (int y = 0; y < 32; y++)
+            for (int x = 0; x < 32; x++)
+                ASSERT_EQ(shapePixel(c.shape, x, y), patternAt(c.left + x, c.top + y, 16))
+                    << "shape " << c.shape << " at " << x << "," << y;
+    }
+}
+
+TEST_F(Pointer, EveryShapeIsCutWithTheSheetDepth)
+{
+    encodeSheet(640, 128, 4, true);
+    ASSERT_EQ(loadPointers(), 1);
+    for (int n = 0; n < POINTER_SHAPES; n++) {
+        ASSERT_NE(bmCollectionPointers[n], nullptr) << n;
+        EXPECT_EQ(bmCollectionPointers[n]->depth, 2) << n;
+        EXPECT_EQ(shapePixel(n, 31, 31), patternAt(32 * (n % 20) + 31, 32 * (n / 20) + 31, 4)) << n;
+    }
+}
+
+struct sheetKind {
+    int planes;
+    bool compress;
+};
+
+class PointerColours : public Pointer, public ::testing::WithParamInterface<sheetKind> {};
+
+TEST_P(PointerColours, ColourNumbersAndMapAreKeptAsStored)
+{
+    const int colours = 1 << GetParam().planes;
+    encodeSheet(640, 128, colours, GetParam().compress);
+    ASSERT_EQ(loadPointers(), 1);
+    EXPECT_EQ(bmHeaderPointers.bmh_Width, 640);
+    EXPECT_EQ(bmHeaderPointers.bmh_Height, 128);
+    EXPECT_EQ(bmHeaderPointers.bmh_Depth, GetParam().planes);
+    EXPECT_EQ(bmCollectionPointers[7]->depth, GetParam().planes);
+
+    std::vector<rgb> map = makeMap(colours);
+    for (int i = 0; i < colours; i++) {
+        const unsigned char* c = dtoPointers->palette[i];
+        EXPECT_EQ((rgb{c[0], c[1], c[2]}), map[i]) << "colour " << i;
+    }
+    int w = 0, h = 0;
+    std::vector<rgb> reference = decodeWithNetpbm("Pointers/pointers.iff", &w, &h);
+    ASSERT_EQ(w, 640);
+    ASSERT_EQ(h, 128);
+    ASSERT_EQ(reference.size(), 640u * 128u);
+    for (int y = 0; y < 128; y++)
+        for (int x = 0; x < 640; x++) {
+            int number = bmPointers[y * 640 + x];
+            ASSERT_EQ(number, patternAt(x, y, colours)) << x << "," << y;
+            const unsigned char* c = dtoPointers->palette[number];
+            ASSERT_EQ((rgb{c[0], c[1], c[2]}), reference[(size_t)y * 640 + x]) << x << "," << y;
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sheets, PointerColours,
+                         ::testing::Values(sheetKind{2, true}, sheetKind{2, false}, sheetKind{4, true},
+                                           sheetKind{4, false}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.planes) + "planes" +
+                                    (info.param.compress ? "ByteRun1" : "Uncompressed");
+                         });
+
+// Regression: cells beyond a sheet smaller than 640x128 were copied from beyond its pixels.
+// The width of 100 also is no multiple of 16, so the decoder's row padding must not show.
+TEST_F(Pointer, SmallSheetFillsOnlyTheCellsItHas)
+{
+    encodeSheet(100, 40, 4, false);
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(loadPointers(), 1);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("smaller than 640x128"), std::string::npos) << err;
+    EXPECT_EQ(bmHeaderPointers.bmh_Width, 100);
+    EXPECT_EQ(bmHeaderPointers.bmh_Height, 40);
+    for (int y = 0; y < 32; y++)
+        for (int x = 0; x < 32; x++) {
+            ASSERT_EQ(shapePixel(3, x, y), x < 4 ? patternAt(96 + x, y, 4) : 0) << x << "," << y;
+            ASSERT_EQ(shapePixel(20, x, y), y < 8 ? patternAt(x, 32 + y, 4) : 0) << x << "," << y;
+            ASSERT_EQ(shapePixel(4, x, y), 0);
+            ASSERT_EQ(shapePixel(79, x, y), 0);
+        }
+}
+
+// --- sheets that give no shapes ---
+
+TEST_F(Pointer, MissingSheetGivesNoShapesAndKeepsTheSystemPointer)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(loadPointers(), 0);
+    setPointer(1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    for (auto* shape : bmCollectionPointers) EXPECT_EQ(shape, nullptr);
+    EXPECT_EQ(currentPointer, 1);
+    EXPECT_EQ(offscreenCursor.created, 0);
+    EXPECT_EQ(offscreenCursor.shown, 0u);
+}
+
+TEST_F(Pointer, FileThatIsNoPictureIsIgnoredSilently)
+{
+    FILE* f = fopen("Pointers/pointers.iff", "w");
+    fputs("FORM this is not a picture\n", f);
+    fclose(f);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(loadPointers(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(dtoPointers, nullptr);
+}
+
+TEST_F(Pointer, TrueColourSheetIsRefusedWithOneLine)
+{
+    std::vector<rgb> pixels(640 * 128, rgb{10, 20, 30});
+    writePpm("sheet.ppm", 640, 128, pixels);
+    ASSERT_EQ(system("ppmtoilbm -24force sheet.ppm > Pointers/pointers.iff 2>/dev/null"), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(loadPointers(), 0);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Pointers/pointers.iff"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_EQ(bmCollectionPointers[0], nullptr);
+}
+
+// --- showing a shape on the window ---
+
+TEST_F(Pointer, ShapeBecomesOpaquePaletteColoursOverTransparentZero)
+{
+    encodeSheet(640, 128, 4, true);
+    ASSERT_EQ(loadPointers(), 1);
+    setPointer(1);
+    EXPECT_EQ(currentPointer, 1);
+    EXPECT_NE(offscreenCursor.shown, 0u);
+    EXPECT_EQ(offscreenCursor.shown, pointer);
+    std::vector<rgb> map = makeMap(4);
+    int transparent = 0;
+    for (int y = 0; y < 32; y++)
+        for (int x = 0; x < 32; x++) {
+            int number = patternAt(32 + x, y, 4);
+            rgb c = map[number];
+            uint32_t expected = number == 0 ? 0u : 0xff000000u | c.r << 16 | c.g << 8 | c.b;
+            transparent += number == 0;
+            ASSERT_EQ(offscreenCursor.lastImage[y * 32 + x], expected) << x << "," << y;
+        }
+    EXPECT_GT(transparent, 0); // the pattern really has colour 0 in this cell
+}
+
+TEST_F(Pointer, SettingTheSameShapeTwiceReplacesThePointer)
+{
+    encodeSheet(640, 128, 4, true);
+    ASSERT_EQ(loadPointers(), 1);
+    setPointer(1);
+    cursorHandle first = pointer;
+    setPointer(1);
+    EXPECT_NE(pointer, first);
+    EXPECT_EQ(offscreenCursor.shown, pointer);
+    EXPECT_EQ(offscreenCursor.created, 2);
+    EXPECT_EQ(offscreenCursor.freed, 1);
+    EXPECT_EQ(offscreenCursor.calls, "create define undefine free create define");
+}
+
+TEST_F(Pointer, ClearPointerLetsGoBeforeFreeing)
+{
+    encodeSheet(640, 128, 4, true);
+    ASSERT_EQ(loadPointers(), 1);
+    setPointer(0);
+    offscreenCursor.calls.clear();
+    clearPointer();
+    EXPECT_EQ(offscreenCursor.calls, "undefine free");
+    EXPECT_EQ(pointer, 0u);
+    EXPECT_EQ(offscreenCursor.shown, 0u);
+    clearPointer(); // nothing left to free
+    EXPECT_EQ(offscreenCursor.freed, 1);
+}
+
+TEST_F(Pointer, NoWindowChangesNothing)
+{
+    encodeSheet(640, 128, 4, true);
+    ASSERT_EQ(loadPointers(), 1);
+    setPointer(1);
+    cursorHandle shown = pointer;
+    offscreenCursor.calls.clear();
+    offscreenCursor.noWindow = true;
+    testing::internal::CaptureStderr();
+    setPointer(0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Unable to get Window handle!\n");
+    EXPECT_EQ(currentPointer, 1);
+    EXPECT_EQ(pointer, shown);
+    EXPECT_EQ(offscreenCursor.calls, "");
+}
+
+TEST_F(Pointer, FailedCreationLeavesTheSystemPointerAndTheOldNumber)
+{
+    encodeSheet(640, 128, 4, true);
+    ASSERT_EQ(loadPointers(), 1);
+    setPointer(1);
+    offscreenCursor.failCreate = true;
+    testing::internal::CaptureStderr();
+    setPointer(0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Could not create pointer!\n");
+    EXPECT_EQ(currentPointer, 1);
+    EXPECT_EQ(pointer, 0u);
+    EXPECT_EQ(offscreenCursor.shown, 0u);
+}
+
+// Regression: a shape number off the grid read a bitmap handle beyond the 80 entries.
+TEST_F(Pointer, NumbersOffTheGridShowTheSystemPointer)
+{
+    encodeSheet(640, 128, 4, true);
+    ASSERT_EQ(loadPointers(), 1);
+    for (int n : {-1, 80, 1000, INT_MIN, INT_MAX}) {
+        setPointer(1);
+        testing::internal::CaptureStderr();
+        setPointer(n);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << n;
+        EXPECT_EQ(currentPointer, n);
+        EXPECT_EQ(pointer, 0u) << n;
+        EXPECT_EQ(offscreenCursor.shown, 0u) << n;
+    }
+}
+
+TEST_F(Pointer, FreedShapesLeaveTheSystemPointer)
+{
+    encodeSheet(640, 128, 4, true);
+    ASSERT_EQ(loadPointers(), 1);
+    freePointers();
+    for (auto* shape : bmCollectionPointers) EXPECT_EQ(shape, nullptr);
+    EXPECT_EQ(dtoPointers, nullptr);
+    setPointer(0);
+    EXPECT_EQ(offscreenCursor.created, 0);
+    EXPECT_EQ(offscreenCursor.shown, 0u);
+}
+
+TEST_F(Pointer, LoadingAgainCutsTheNewSheetFromTheSamePicture)
+{
+    encodeSheet(640, 128, 4, true);
+    ASSERT_EQ(loadPointers(), 1);
+    pointerBitmap before = *bmCollectionPointers[5];
+    fs::remove("Pointers/pointers.iff"); // the picture is kept; the file is read only once
+    ASSERT_EQ(loadPointers(), 1);
+    EXPECT_EQ(memcmp(before.pixels, bmCollectionPointers[5]->pixels, sizeof before.pixels), 0);
+}
+
+// --- re-application by the application frame ---
+
+TEST_F(Pointer, IdleReappliesTheShapeDuringTheFirst199Calls)
+{
+    encodeSheet(640, 128, 4, true);
+    ASSERT_EQ(loadPointers(), 1);
+    setPointer(1);
+    offscreenCursorReset();
+    framecounter = 0;
+    endAll = 0;
+    for (int i = 0; i < 250; i++) idle();
+    EXPECT_EQ(offscreenCursor.created, 199);
+    EXPECT_EQ(offscreenCursor.freed, 199);
+    EXPECT_EQ(currentPointer, 1);
+    EXPECT_EQ(offscreenCursor.shown, pointer);
+    framecounter = 0;
+}
+
+TEST_F(Pointer, FullScreenSwitchReappliesTheShape)
+{
+    encodeSheet(640, 128, 4, true);
+    ASSERT_EQ(loadPointers(), 1);
+    setPointer(1);
+    offscreenCursorReset();
+    int wasFull = fullScreen;
+    switchFullScreen();
+    EXPECT_EQ(offscreenCursor.created, 1);
+    EXPECT_EQ(offscreenCursor.shown, pointer);
+    fullScreen = wasFull;
+}
+
+// --- the demo sheet generator ---
+
+TEST_F(Pointer, GeneratedSheetDecodesAlikeInBothDecoders)
+{
+    std::string cmd = generatorPath() + " Pointers/pointers.iff";
+    ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
+    indexedPicture picture;
+    ASSERT_EQ(readIndexedPicture("Pointers/pointers.iff", &picture), PICTURE_OK);
+    EXPECT_EQ(picture.width, 640);
+    EXPECT_EQ(picture.height, 128);
+    EXPECT_GE(picture.depth, 2);
+    int w = 0, h = 0;
+    std::vector<rgb> reference = decodeWithNetpbm("Pointers/pointers.iff", &w, &h);
+    ASSERT_EQ(reference.size(), 640u * 128u);
+    for (size_t i = 0; i < reference.size(); i++) {
+        const unsigned char* c = picture.palette[picture.pixels[i]];
+        ASSERT_EQ((rgb{c[0], c[1], c[2]}), reference[i]) << i % 640 << "," << i / 640;
+    }
+    freeIndexedPicture(&picture);
+}
+
+TEST_F(Pointer, GeneratedSheetHoldsAnArrowAndAHandPointingAtTheHotSpot)
+{
+    std::string cmd = generatorPath() + " Pointers/pointers.iff";
+    ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
+    ASSERT_EQ(loadPointers(), 1);
+    auto drawn = [](int n) {
+        int count = 0;
+        for (unsigned char c : bmCollectionPointers[n]->pixels) count += c != 0;
+        return count;
+    };
+    EXPECT_NE(shapePixel(0, 0, 0), 0);    // the arrow's tip is the hot spot
+    EXPECT_GT(drawn(0), 150);
+    EXPECT_GT(drawn(1), 300);
+    int nearCorner = 0;                   // the hand's fingertip sits by the hot spot
+    for (int y = 0; y < 4; y++)
+        for (int x = 0; x < 6; x++) nearCorner += shapePixel(1, x, y) != 0;
+    EXPECT_GT(nearCorner, 0);
+    for (int n = 2; n < POINTER_SHAPES; n++) EXPECT_EQ(drawn(n), 0) << "shape " << n;
+}
+
+TEST_F(Pointer, GeneratorReportsWhatItCannotWrite)
+{
+    EXPECT_NE(system((generatorPath() + " 2>/dev/null").c_str()), 0);
+    std::string cmd = generatorPath() + " no/such/dir/pointers.iff 2>err.txt";
+    EXPECT_NE(system(cmd.c_str()), 0);
+    FILE* f = fopen("err.txt", "r");
+    ASSERT_NE(f, nullptr);
+    char line[512] = "";
+    fgets(line, sizeof line, f);
+    fclose(f);
+    EXPECT_NE(std::string(line).find("no/such/dir/pointers.iff"), std::string::npos) << line;
+}
