@@ -8,6 +8,7 @@
 #include "input/pointer.h"
 #include "platform/picture.h"
 #include "support/cursor_offscreen.h"
+#include "support/pointer_sheets.h"
 #include <gtest/gtest.h>
 #include <climits>
 #include <cstdio>
@@ -18,53 +19,6 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-
-struct rgb {
-    unsigned char r, g, b;
-    bool operator==(const rgb&) const = default;
-};
-
-// Distinct colours in an order no decoder would sort them into; colour 0 is not black, so a
-// transparent pixel cannot pass for a dark one.
-static std::vector<rgb> makeMap(int colours)
-{
-    std::vector<rgb> map;
-    for (int i = 0; i < colours; i++)
-        map.push_back({(unsigned char)(i * 53 + 17), (unsigned char)(i * 97 + 101), (unsigned char)(i * 31 + 200)});
-    return map;
-}
-
-// A pattern that differs from cell to cell, so a shape cut from the wrong cell shows.
-static int patternAt(int x, int y, int colours)
-{
-    unsigned h = (unsigned)x * 73856093u ^ (unsigned)y * 19349663u;
-    h ^= h >> 13;
-    h *= 0x5bd1e995u;
-    h ^= h >> 15;
-    return (int)(h % (unsigned)colours);
-}
-
-static void writePpm(const std::string& path, int w, int h, const std::vector<rgb>& pixels)
-{
-    FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    fprintf(f, "P6\n%d %d\n255\n", w, h);
-    fwrite(pixels.data(), 3, pixels.size(), f);
-    fclose(f);
-}
-
-// Writes Pointers/pointers.iff through ppmtoilbm -map: colour number i is entry i of the map.
-static void encodeSheet(int w, int h, int colours, bool compress)
-{
-    std::vector<rgb> map = makeMap(colours), pixels;
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) pixels.push_back(map[patternAt(x, y, colours)]);
-    writePpm("map.ppm", colours, 1, map);
-    writePpm("sheet.ppm", w, h, pixels);
-    std::string cmd = std::string("ppmtoilbm -map map.ppm ") + (compress ? "" : "-nocompress ") +
-                      "sheet.ppm > Pointers/pointers.iff 2>/dev/null";
-    ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
-}
 
 // The sheet as netpbm's own decoder sees it.
 static std::vector<rgb> decodeWithNetpbm(const std::string& path, int* w, int* h)
@@ -255,15 +209,11 @@ TEST_F(Pointer, ShapeBecomesOpaquePaletteColoursOverTransparentZero)
     EXPECT_EQ(currentPointer, 1);
     EXPECT_NE(offscreenCursor.shown, 0u);
     EXPECT_EQ(offscreenCursor.shown, pointer);
-    std::vector<rgb> map = makeMap(4);
     int transparent = 0;
     for (int y = 0; y < 32; y++)
         for (int x = 0; x < 32; x++) {
-            int number = patternAt(32 + x, y, 4);
-            rgb c = map[number];
-            uint32_t expected = number == 0 ? 0u : 0xff000000u | c.r << 16 | c.g << 8 | c.b;
-            transparent += number == 0;
-            ASSERT_EQ(offscreenCursor.lastImage[y * 32 + x], expected) << x << "," << y;
+            transparent += patternAt(32 + x, y, 4) == 0;
+            ASSERT_EQ(offscreenCursor.lastImage[y * 32 + x], expectedArgb(32 + x, y, 4)) << x << "," << y;
         }
     EXPECT_GT(transparent, 0); // the pattern really has colour 0 in this cell
 }

@@ -1,0 +1,65 @@
+// Pointer sheets for the pointer tests, made by netpbm's ppmtoilbm as an encoder independent of
+// the viewer: a pseudo-random pattern of colour numbers that differs from cell to cell, and a
+// colour map in an order no decoder would sort into. Header-only, for the offscreen and X tests.
+#pragma once
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+struct rgb {
+    unsigned char r, g, b;
+    bool operator==(const rgb&) const = default;
+};
+
+// Colour 0 is not black, so a transparent pixel cannot pass for a dark one.
+inline std::vector<rgb> makeMap(int colours)
+{
+    std::vector<rgb> map;
+    for (int i = 0; i < colours; i++)
+        map.push_back({(unsigned char)(i * 53 + 17), (unsigned char)(i * 97 + 101), (unsigned char)(i * 31 + 200)});
+    return map;
+}
+
+inline int patternAt(int x, int y, int colours)
+{
+    unsigned h = (unsigned)x * 73856093u ^ (unsigned)y * 19349663u;
+    h ^= h >> 13;
+    h *= 0x5bd1e995u;
+    h ^= h >> 15;
+    return (int)(h % (unsigned)colours);
+}
+
+inline void writePpm(const std::string& path, int w, int h, const std::vector<rgb>& pixels)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    fprintf(f, "P6\n%d %d\n255\n", w, h);
+    fwrite(pixels.data(), 3, pixels.size(), f);
+    fclose(f);
+}
+
+// Writes the pattern sheet into Pointers/pointers.iff (the directory must exist) through
+// ppmtoilbm -map: colour number i is entry i of the map.
+inline void encodeSheet(int w, int h, int colours, bool compress)
+{
+    std::vector<rgb> map = makeMap(colours), pixels;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) pixels.push_back(map[patternAt(x, y, colours)]);
+    writePpm("map.ppm", colours, 1, map);
+    writePpm("sheet.ppm", w, h, pixels);
+    std::string cmd = std::string("ppmtoilbm -map map.ppm ") + (compress ? "" : "-nocompress ") +
+                      "sheet.ppm > Pointers/pointers.iff 2>/dev/null";
+    ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
+}
+
+// The premultiplied ARGB pixel a pattern pixel should become on the window: colour 0
+// transparent, the others opaque in their map colour.
+inline unsigned long expectedArgb(int x, int y, int colours)
+{
+    int number = patternAt(x, y, colours);
+    if (number == 0) return 0;
+    rgb c = makeMap(colours)[number];
+    return 0xff000000ul | (unsigned long)c.r << 16 | (unsigned long)c.g << 8 | c.b;
+}
