@@ -4,6 +4,7 @@ read back from the X server through XFixes; without a sheet the server's own poi
 and nothing is reported; Escape still ends the program with status 0."""
 import ctypes
 import os
+import shutil
 import subprocess
 import tempfile
 import unittest
@@ -32,13 +33,14 @@ def expected_shape(n):
 
 def write_sheet(magazine):
     """Pointers/pointers.iff made by netpbm's ppmtoilbm: colour number i is map entry i."""
-    work = tempfile.mkdtemp(prefix="pagovia-sheet-")
+    work = os.path.join(magazine, "sheet-work")
     harness.write_ppm(os.path.join(work, "map.ppm"), len(COLOURS), 1, lambda x, y: COLOURS[x])
     harness.write_ppm(os.path.join(work, "sheet.ppm"), 640, 128, lambda x, y: COLOURS[colour_number(x, y)])
     os.makedirs(os.path.join(magazine, "Pointers"), exist_ok=True)
     with open(os.path.join(magazine, "Pointers", "pointers.iff"), "wb") as out:
         subprocess.run(["ppmtoilbm", "-map", os.path.join(work, "map.ppm"), os.path.join(work, "sheet.ppm")],
                        stdout=out, stderr=subprocess.DEVNULL, check=True)
+    shutil.rmtree(work)
 
 
 class CursorImage(ctypes.Structure):
@@ -88,6 +90,7 @@ class CursorReader:
 class PointerTest(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="pagovia-mag-")
+        self.addCleanup(shutil.rmtree, self.dir, True)
         harness.make_magazine(self.dir)
         self.x = harness.XServer()
         self.addCleanup(self.x.stop)
