@@ -10,12 +10,13 @@
 #include "support/cursor_offscreen.h"
 #include "support/pointer_sheets.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -83,17 +84,6 @@ TEST_F(Pointer, ShapesComeFromTheirCells)
             for (int x = 0; x < 32; x++)
                 ASSERT_EQ(shapePixel(c.shape, x, y), patternAt(c.left + x, c.top + y, 16))
                     << "shape " << c.shape << " at " << x << "," << y;
-    }
-}
-
-TEST_F(Pointer, EveryShapeIsCutWithTheSheetDepth)
-{
-    encodeSheet(640, 128, 4, true);
-    ASSERT_EQ(loadPointers(), 1);
-    for (int n = 0; n < POINTER_SHAPES; n++) {
-        ASSERT_NE(bmCollectionPointers[n], nullptr) << n;
-        EXPECT_EQ(bmCollectionPointers[n]->depth, 2) << n;
-        EXPECT_EQ(shapePixel(n, 31, 31), patternAt(32 * (n % 20) + 31, 32 * (n / 20) + 31, 4)) << n;
     }
 }
 
@@ -290,28 +280,6 @@ TEST_F(Pointer, NumbersOffTheGridShowTheSystemPointer)
         EXPECT_EQ(pointer, 0u) << n;
         EXPECT_EQ(offscreenCursor.shown, 0u) << n;
     }
-}
-
-TEST_F(Pointer, FreedShapesLeaveTheSystemPointer)
-{
-    encodeSheet(640, 128, 4, true);
-    ASSERT_EQ(loadPointers(), 1);
-    freePointers();
-    for (auto* shape : bmCollectionPointers) EXPECT_EQ(shape, nullptr);
-    EXPECT_EQ(dtoPointers, nullptr);
-    setPointer(0);
-    EXPECT_EQ(offscreenCursor.created, 0);
-    EXPECT_EQ(offscreenCursor.shown, 0u);
-}
-
-TEST_F(Pointer, LoadingAgainCutsTheNewSheetFromTheSamePicture)
-{
-    encodeSheet(640, 128, 4, true);
-    ASSERT_EQ(loadPointers(), 1);
-    pointerBitmap before = *bmCollectionPointers[5];
-    fs::remove("Pointers/pointers.iff"); // the picture is kept; the file is read only once
-    ASSERT_EQ(loadPointers(), 1);
-    EXPECT_EQ(memcmp(before.pixels, bmCollectionPointers[5]->pixels, sizeof before.pixels), 0);
 }
 
 // --- re-application by the application frame ---
