@@ -15,7 +15,7 @@ VIEWER = os.path.join(BUILD, "pagovia")
 TITLE = "Pagovia Engine v0.1"
 
 
-def wait_for(predicate, timeout=10.0, interval=0.05, what="condition"):
+def wait_for(predicate, timeout=30.0, interval=0.05, what="condition"):
     """Polls until predicate() is truthy; returns its value or raises after timeout."""
     deadline = time.monotonic() + timeout
     while True:
@@ -134,13 +134,13 @@ class XServer:
         """Ids of the windows whose whole name is `name` (possibly none)."""
         return self.run("xdotool", "search", "--name", "^" + name + "$", check=False).split()
 
-    def find_window(self, name, timeout=10.0):
+    def find_window(self, name, timeout=30.0):
         def search():
             out = self.search(name)
             return out[0] if out else None
         return wait_for(search, timeout, what="window " + name)
 
-    def wait_gone(self, name, timeout=10.0):
+    def wait_gone(self, name, timeout=30.0):
         wait_for(lambda: not self.search(name), timeout, what="window %s to close" % name)
 
     def requested_size(self, window):
@@ -207,7 +207,7 @@ class Viewer:
         if wait:
             self.wait_window()
 
-    def wait_window(self, timeout=15.0):
+    def wait_window(self, timeout=30.0):
         try:
             self.window = self.x.find_window(TITLE, timeout)
         except TimeoutError as e:
@@ -252,7 +252,7 @@ class Viewer:
         return int(vx + dx * vw / 1280.0), int(vy + dy * vh / 960.0)
 
     # --- what the person sees -------------------------------------------------------------
-    def screenshot(self, timeout=10.0):
+    def screenshot(self, timeout=30.0):
         """Presses `s` and reads the file the viewer writes (1280x960, rows from the top)."""
         path = os.path.join(self.runtime, "screenshot.ppm")
         before = os.stat(path).st_mtime_ns if os.path.exists(path) else None
@@ -275,7 +275,7 @@ class Viewer:
         with open(self.stderr_path, "rb") as f:
             return f.read().decode("latin-1")
 
-    def wait_exit(self, timeout=10.0):
+    def wait_exit(self, timeout=30.0):
         return self.proc.wait(timeout)
 
     def stop(self):
@@ -300,7 +300,7 @@ class Requester:
     FOCUS = (0x77, 0x99, 0xCC)
     TITLE_BAR = (0x00, 0x55, 0xAA)
 
-    def __init__(self, xserver, title, timeout=10.0):
+    def __init__(self, xserver, title, timeout=30.0):
         self.x = xserver
         self.title = title
         self.window = xserver.find_window(title, timeout)
@@ -356,7 +356,7 @@ class Requester:
         for k in keys:
             self.x.xdotool("key", k)
 
-    def wait_gone(self, timeout=10.0):
+    def wait_gone(self, timeout=30.0):
         self.x.wait_gone(self.title, timeout)
 
 
