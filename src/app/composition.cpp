@@ -1,6 +1,7 @@
 // Owns the per-frame composition and the info line.
 #include "app/composition.h"
 #include "app/screen.h"
+#include "app/songstart.h"
 #include "app/viewport.h"
 #include "platform/window.h"
 #include <GL/gl.h>
@@ -13,6 +14,7 @@ my_texture* backgroundTexture = nullptr;
 
 void display()
 {
+    startPendingSong();
     int w, h;
     windowGetSize(&w, &h);
     setWindowSize(w, h);
