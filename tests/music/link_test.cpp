@@ -1,7 +1,6 @@
-// The player link against real processes over real ports: the record on the wire, the send
-// timeout, the handler's reports and its finish, play-next, play-previous, choosing a tune
-// by name, and shutdown with and without the handler's port. The player is played by the
-// scripted peer program (music_peer).
+// The player link against real processes over real ports, the player being the scripted
+// peer program (music_peer): the record on the wire, a hung player, the handler's reports
+// and its finish, play-next, play-previous, choosing a tune, no tunes, and shutdown.
 #include "app/composition.h"
 #include "app/screen.h"
 #include "app/songstart.h"
@@ -22,7 +21,9 @@ struct Link : ::testing::Test {
     {
         sandboxOpen(&box);
         log = box.root + "/peer.log";
-        setSongs(5);
+        memset(songNames, 0, sizeof songNames);
+        for (int i = 0; i < 5; i++) snprintf(songNames[i], sizeof songNames[i], "\"Songs/t%d.mod\"", i);
+        numberOfSongs = 5;
         currentSong = 0;
         changeSong = 0;
         loadingSong = 0;
@@ -35,19 +36,13 @@ struct Link : ::testing::Test {
         sandboxClose(&box);
         numberOfSongs = 0;
     }
-    static void setSongs(int n)
-    {
-        memset(songNames, 0, sizeof songNames);
-        for (int i = 0; i < n; i++) snprintf(songNames[i], sizeof songNames[i], "\"Songs/t%d.mod\"", i);
-        numberOfSongs = n;
-    }
-    // The handler, once its port is up.
+    bool portUp(const char* name) { return std::filesystem::exists(box.runtime + "/pagovia/" + name); }
     void startHandler()
     {
         startMusicHandler();
-        ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(box.runtime + "/pagovia/demoport"); }));
+        ASSERT_TRUE(waitUntil([&] { return portUp("demoport"); }));
     }
-    // A peer that owns "musicplayerport" and has said it plays.
+    // A peer that owns "musicplayerport" and has said it plays, then runs `rest`.
     void startPlayer(const std::string& rest)
     {
         loadingSong = 1;
@@ -61,7 +56,9 @@ struct Link : ::testing::Test {
     }
 };
 
-// ---- the record on the wire ----
+bool has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// ---- the record and the send ----
 
 TEST_F(Link, RecordTravelsInTheAgreedLayout)
 {
@@ -71,7 +68,6 @@ TEST_F(Link, RecordTravelsInTheAgreedLayout)
     std::thread receiver([&] {
         ASSERT_EQ(1, portWait(&p, 5000));
         int c = portTake(&p, seen, sizeof seen);
-        ASSERT_GE(c, 0);
         musicMessage answer;
         memcpy(&answer, seen, sizeof answer);
         answer.command = 77;
@@ -80,64 +76,21 @@ TEST_F(Link, RecordTravelsInTheAgreedLayout)
     EXPECT_EQ(77, SendStringMessage("recordport", 0x01020304, "hello"));
     receiver.join();
     portDelete(&p);
-
-    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14, 15, 16, 17}) EXPECT_EQ(0, seen[i]) << i;
-    EXPECT_EQ(5, seen[8]);
-    uint16_t length;
-    int32_t command;
-    memcpy(&length, seen + 18, 2);
-    memcpy(&command, seen + 20, 4);
-    EXPECT_EQ(1048, length);
-    EXPECT_EQ(0x01020304, command);
-    EXPECT_STREQ("hello", (const char*)seen + 24);
-    for (int i = 24 + 5; i < MUSIC_MESSAGE_SIZE; i++) ASSERT_EQ(0, seen[i]) << i;
-}
-
-TEST_F(Link, OverlongTextIsCutToTheField)
-{
-    namedPort p;
-    ASSERT_EQ(1, portCreate(&p, "recordport"));
-    musicMessage seen;
-    std::thread receiver([&] {
-        ASSERT_EQ(1, portWait(&p, 5000));
-        int c = portTake(&p, &seen, sizeof seen);
-        portReply(c, &seen, sizeof seen);
-    });
-    std::string text(3000, 'a');
-    EXPECT_EQ(3, SendStringMessage("recordport", 3, text.c_str()));
-    receiver.join();
-    portDelete(&p);
-    EXPECT_EQ(1023u, strnlen(seen.messageText, sizeof seen.messageText));
-}
-
-TEST_F(Link, SendWithoutReceiverIsMinusOne)
-{
-    EXPECT_EQ(-1, SendMessage("musicplayerport", 2));
+    unsigned char header[20] = {};
+    header[8] = 5;                              // ln_Type
+    memcpy(header + 18, "\x18\x04", 2);         // mn_Length 1048, little-endian
+    EXPECT_EQ(0, memcmp(header, seen, 20));     // pointer fields travel as zeros
+    EXPECT_EQ(0, memcmp("\x04\x03\x02\x01hello", seen + 20, 9));
+    for (int i = 29; i < MUSIC_MESSAGE_SIZE; i++) ASSERT_EQ(0, seen[i]) << i;
 }
 
 TEST_F(Link, HungPlayerCountsAsAbsent)
 {
     ASSERT_TRUE(startPeer("own hold:4000", log));
-    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(box.runtime + "/pagovia/musicplayerport"); }));
+    ASSERT_TRUE(waitUntil([&] { return portUp("musicplayerport"); }));
     auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(-1, SendMessage("musicplayerport", 2));
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(3500));
-}
-
-TEST_F(Link, ReplyWithADamagedHeaderCountsAsAbsent)
-{
-    namedPort p;
-    ASSERT_EQ(1, portCreate(&p, "recordport"));
-    std::thread receiver([&] {
-        musicMessage m;
-        ASSERT_EQ(1, portWait(&p, 5000));
-        int c = portTake(&p, &m, sizeof m);
-        m.mn_Length = 20;
-        portReply(c, &m, sizeof m);
-    });
-    EXPECT_EQ(-1, SendMessage("recordport", 2));
-    receiver.join();
-    portDelete(&p);
 }
 
 // ---- the handler ----
@@ -146,46 +99,12 @@ TEST_F(Link, HandlerAppliesReportsAndAnswersEveryCode)
 {
     loadingSong = 1;
     startHandler();
-    ASSERT_TRUE(startPeer("report:0 report:7 report:1 report:2", log));
+    ASSERT_TRUE(startPeer("report:0 report:7 report:2", log));
     std::string got = peerLog();
-    EXPECT_NE(std::string::npos, got.find("report 0 -> 0"));
-    EXPECT_NE(std::string::npos, got.find("report 7 -> 7"));
-    EXPECT_NE(std::string::npos, got.find("report 1 -> 1"));
-    EXPECT_NE(std::string::npos, got.find("report 2 -> 2"));
+    EXPECT_TRUE(has(got, "report 0 -> 0") && has(got, "report 7 -> 7") && has(got, "report 2 -> 2")) << got;
     EXPECT_EQ(0, loadingSong);
     EXPECT_EQ(1, currentSong); // only the 2 moved it
     EXPECT_EQ(1, changeSong);
-}
-
-TEST_F(Link, MalformedRecordsAreRefusedAndChangeNothing)
-{
-    musicMessage m = {};
-    m.ln_Type = MUSIC_NT_MESSAGE;
-    m.mn_Length = 1000;
-    m.command = 2;
-    EXPECT_EQ(-1, handleMusicRecord(&m, 1));
-    m.mn_Length = MUSIC_MESSAGE_SIZE;
-    m.ln_Type = 0;
-    EXPECT_EQ(-1, handleMusicRecord(&m, 1));
-    EXPECT_EQ(0, currentSong);
-    EXPECT_EQ(0, changeSong);
-}
-
-// Three requests queued while the handler is busy with the first (a sender that connected
-// but has not yet sent), so the rest wait in arrival order.
-struct queued {
-    int stalled;
-    int second, third;
-};
-
-int rawConnect(const std::string& path)
-{
-    int fd = socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    sockaddr_un a = {};
-    a.sun_family = AF_UNIX;
-    snprintf(a.sun_path, sizeof a.sun_path, "%s", path.c_str());
-    EXPECT_EQ(0, connect(fd, (sockaddr*)&a, sizeof a));
-    return fd;
 }
 
 musicMessage record(int command)
@@ -197,43 +116,46 @@ musicMessage record(int command)
     return m;
 }
 
-queued queueBehindStall(const sandbox& box, int second, int third)
-{
-    queued q;
-    q.stalled = rawConnect(box.runtime + "/pagovia/demoport");
-    musicMessage a = record(second), b = record(third);
-    q.second = portPut("demoport", &a, sizeof a, 2000);
-    q.third = portPut("demoport", &b, sizeof b, 2000);
-    musicMessage s = record(7);
-    send(q.stalled, &s, sizeof s, 0);
-    return q;
-}
-
 int answerOf(int connection)
 {
     musicMessage m;
     return portAwaitReply(connection, &m, sizeof m, 3000) ? m.command : -99;
 }
 
+// Two requests queued while the handler waits for a sender that connected but has not sent
+// yet: they are answered in arrival order once it has.
+void queueTwo(const std::string& portFile, int first, int second, int* a, int* b)
+{
+    int stalled = socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    sockaddr_un addr = {};
+    addr.sun_family = AF_UNIX;
+    snprintf(addr.sun_path, sizeof addr.sun_path, "%s", portFile.c_str());
+    ASSERT_EQ(0, connect(stalled, (sockaddr*)&addr, sizeof addr));
+    musicMessage x = record(first), y = record(second), z = record(7);
+    *a = portPut("demoport", &x, sizeof x, 2000);
+    *b = portPut("demoport", &y, sizeof y, 2000);
+    send(stalled, &z, sizeof z, 0);
+    EXPECT_EQ(7, answerOf(stalled));
+}
+
 TEST_F(Link, QueuedReportAndFinishAreAnsweredInOrder)
 {
     startHandler();
-    queued q = queueBehindStall(box, 2, -1);
-    EXPECT_EQ(2, answerOf(q.second));
-    EXPECT_EQ(-1, answerOf(q.third));
-    close(q.stalled);
+    int a, b;
+    queueTwo(box.runtime + "/pagovia/demoport", 2, -1, &a, &b);
+    EXPECT_EQ(2, answerOf(a));
+    EXPECT_EQ(-1, answerOf(b));
     EXPECT_EQ(1, currentSong);
-    EXPECT_EQ(1, changeSong);
-    EXPECT_TRUE(waitUntil([&] { return portFilesLeft(box) == 0; }));
+    EXPECT_TRUE(waitUntil([&] { return !portUp("demoport"); }));
 }
 
-TEST_F(Link, ReportQueuedAfterTheFinishIsAnsweredButNotApplied)
+TEST_F(Link, ReportQueuedBehindTheFinishIsAnsweredButNotApplied)
 {
     startHandler();
-    queued q = queueBehindStall(box, -1, 2);
-    EXPECT_EQ(-1, answerOf(q.second));
-    EXPECT_EQ(2, answerOf(q.third));
-    close(q.stalled);
+    int a, b;
+    queueTwo(box.runtime + "/pagovia/demoport", -1, 2, &a, &b);
+    EXPECT_EQ(-1, answerOf(a));
+    EXPECT_EQ(2, answerOf(b));
     EXPECT_EQ(0, currentSong);
     EXPECT_EQ(0, changeSong);
 }
@@ -246,7 +168,6 @@ TEST_F(Link, NextWithoutPlayerWrapsAndRequestsTheStart)
     playNextMusic();
     EXPECT_EQ(0, currentSong);
     EXPECT_EQ(1, changeSong);
-    EXPECT_EQ(0, loadingSong);
     EXPECT_STREQ("unchanged", infoText);
 }
 
@@ -258,8 +179,7 @@ TEST_F(Link, NextWithPlayerStopsItAndNamesTheFollowingTune)
     playNextMusic();
     EXPECT_EQ(1, loadingSong);
     EXPECT_STREQ("     Playing \"Songs/t2.mod\"", infoText);
-    std::string got = peerLog();
-    EXPECT_NE(std::string::npos, got.find("got 2"));
+    EXPECT_TRUE(has(peerLog(), "got 2"));
     EXPECT_EQ(2, currentSong); // moved by the player's end report
     EXPECT_EQ(1, changeSong);
 }
@@ -268,21 +188,19 @@ TEST_F(Link, NextWhileLoadingSendsNothing)
 {
     startHandler();
     startPlayer("serve:1");
-    loadingSong = 1; // as if a tune was requested and has not reported yet
+    loadingSong = 1; // a tune was requested and has not reported yet
     playNextMusic();
     EXPECT_STREQ("     Playing \"Songs/t1.mod\"", infoText);
     EXPECT_EQ(0, currentSong);
-    EXPECT_EQ(0, changeSong);
     EXPECT_EQ(9, SendMessage("musicplayerport", 9)); // the first request the player sees
-    EXPECT_NE(std::string::npos, peerLog().find("got 9"));
-    EXPECT_EQ(std::string::npos, readFile(log).find("got 2"));
+    EXPECT_FALSE(has(peerLog(), "got 2"));
 }
 
 // ---- play-previous ----
 
-TEST_F(Link, PreviousWithoutPlayerWrapsBackwards)
+TEST_F(Link, PreviousWithoutPlayerWrapsBackwardsEvenWhileLoading)
 {
-    loadingSong = 1; // a player that never started: previous still asks, finds none
+    loadingSong = 1; // a player that never started: previous still asks and finds none
     playPrevMusic();
     EXPECT_EQ(4, currentSong);
     EXPECT_EQ(1, changeSong);
@@ -290,12 +208,11 @@ TEST_F(Link, PreviousWithoutPlayerWrapsBackwards)
 }
 
 // Play-previous takes 2 off and the player's end report adds 1, in whichever order they
-// land; the sum must be the tune before, and the next frame brings it into range.
+// land; together the tune before, which the next frame brings into range and starts.
 void expectPreviousLandsOnTheLastTune()
 {
     playPrevMusic();
     EXPECT_STREQ("     Playing \"Songs/t4.mod\"", infoText);
-    EXPECT_EQ(1, loadingSong);
     ASSERT_TRUE(peersEnded());
     EXPECT_EQ(-1, currentSong);
     EXPECT_EQ(1, changeSong);
@@ -304,7 +221,6 @@ void expectPreviousLandsOnTheLastTune()
     EXPECT_EQ(4, currentSong);
     ASSERT_TRUE(peersEnded());
     EXPECT_EQ("Songs/t4.mod", readFile("started"));
-    EXPECT_STREQ("     Playing \"Songs/t4.mod\"", infoText); // not announced again
 }
 
 TEST_F(Link, PreviousMinusTwoBeforeTheReportsPlusOne)
@@ -317,27 +233,21 @@ TEST_F(Link, PreviousMinusTwoBeforeTheReportsPlusOne)
 TEST_F(Link, PreviousMinusTwoAfterTheReportsPlusOne)
 {
     startHandler();
-    startPlayer("late:300");
+    startPlayer("late:300"); // reports the end before it answers the stop
     expectPreviousLandsOnTheLastTune();
 }
 
-// ---- choosing a tune by name ----
+// ---- choosing a tune ----
 
-TEST_F(Link, UnknownTuneChangesNothing)
+TEST_F(Link, UnknownTuneOrATuneWhileLoadingChangesNothing)
 {
     playSongByName("nothere.mod");
     playSongByName(std::string(200, 'x').c_str());
-    EXPECT_EQ(0, currentSong);
-    EXPECT_EQ(0, changeSong);
-    EXPECT_STREQ("unchanged", infoText);
-}
-
-TEST_F(Link, TuneItemsAreIgnoredWhileLoading)
-{
     loadingSong = 1;
     playSongByName("t3.mod");
     EXPECT_EQ(0, currentSong);
     EXPECT_EQ(0, changeSong);
+    EXPECT_STREQ("unchanged", infoText);
 }
 
 TEST_F(Link, TuneWithoutPlayerIsRequestedDirectly)
@@ -345,7 +255,6 @@ TEST_F(Link, TuneWithoutPlayerIsRequestedDirectly)
     playSongByName("t3.mod");
     EXPECT_EQ(3, currentSong);
     EXPECT_EQ(1, changeSong);
-    EXPECT_EQ(0, loadingSong);
 }
 
 TEST_F(Link, TuneWithPlayerArrivesThroughTheEndReport)
@@ -357,21 +266,18 @@ TEST_F(Link, TuneWithPlayerArrivesThroughTheEndReport)
     EXPECT_EQ(1, loadingSong);
     ASSERT_TRUE(peersEnded());
     EXPECT_EQ(3, currentSong);
-    EXPECT_EQ(1, changeSong);
 }
 
-// ---- no tunes at all ----
-
+// Regression: with no tunes every operation reduced the index modulo zero.
 TEST_F(Link, WithoutTunesTheOperationsChangeNothing)
 {
-    setSongs(0);
+    numberOfSongs = 0;
     currentSong = 3;
     playNextMusic();
     playPrevMusic();
     playSongByName("t0.mod");
     EXPECT_EQ(3, currentSong);
     EXPECT_EQ(0, changeSong);
-    EXPECT_EQ(0, loadingSong);
     EXPECT_STREQ("unchanged", infoText);
 }
 
@@ -388,22 +294,12 @@ TEST_F(Link, ShutdownStopsThePlayerAndLeavesNoSocket)
     EXPECT_EQ(0, portFilesLeft(box));
 }
 
-TEST_F(Link, ShutdownEndsAPlayerThatIgnoresTheStop)
+TEST_F(Link, ShutdownEndsAPlayerThatIgnoresTheStopAndItsSocket)
 {
     startHandler();
     startPlayer("sleep:20000");
-    SendMessage("demoport", -1);
-    auto t0 = std::chrono::steady_clock::now();
-    stopMusicHandler();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+    stopMusicHandler(); // and no finish message either
     EXPECT_EQ(0, runningCommands());
-    EXPECT_EQ(0, portFilesLeft(box)); // its socket was stale and is gone
-}
-
-TEST_F(Link, StopReturnsWithoutTheFinishMessage)
-{
-    startHandler();
-    stopMusicHandler();
     EXPECT_EQ(0, portFilesLeft(box));
 }
 
@@ -413,10 +309,9 @@ TEST_F(Link, StopReturnsWhenTheHandlerHadNoPort)
     ASSERT_EQ(1, portCreate(&taken, "demoport"));
     testing::internal::CaptureStderr();
     startMusicHandler();
-    EXPECT_EQ(-1, SendMessage("nosuchport", -1));
     stopMusicHandler();
     EXPECT_EQ("Unable to create messageport!\n", testing::internal::GetCapturedStderr());
-    EXPECT_TRUE(std::filesystem::exists(box.runtime + "/pagovia/demoport")); // not ours to remove
+    EXPECT_TRUE(portUp("demoport")); // not ours to remove
     portDelete(&taken);
 }
 

@@ -1,7 +1,6 @@
 // The viewer's music link with the real tunedeck player (SDL's dummy audio driver) on short
-// modules the test writes: a tune starts, the next starts when it ends, play-next switches
-// a playing tune, a file that is no module starts no loop of players, and shutdown leaves
-// no player and no socket behind.
+// modules the test writes: a tune starts, the next starts when it ends, a file that is no
+// module starts no loop of players, and shutdown leaves no player and no socket behind.
 #include "app/composition.h"
 #include "app/screen.h"
 #include "app/songstart.h"
@@ -86,17 +85,6 @@ TEST_F(Player, TunesFollowEachOther)
     ASSERT_TRUE(frames([] { return currentSong == 1 && loadingSong == 0; }, 10000)) << "tune 1 never followed";
     EXPECT_STREQ("     Playing b.mod", infoText);
     EXPECT_EQ(1, runningCommands());
-}
-
-TEST_F(Player, NextStopsThePlayingTuneAndStartsTheFollowingOne)
-{
-    addSong("a.mod", shortModule(64));
-    addSong("b.mod", shortModule(64));
-    ASSERT_TRUE(frames([&] { return loadingSong == 0 && playerPortUp(); }, 10000));
-    playNextMusic();
-    EXPECT_STREQ("     Playing \"Songs/b.mod\"", infoText);
-    ASSERT_TRUE(frames([] { return currentSong == 1 && loadingSong == 0; }, 10000));
-    EXPECT_TRUE(waitUntil([] { return runningCommands() == 1; })); // tune 0's player has gone
 }
 
 TEST_F(Player, FileThatIsNoModuleStartsNoLoopOfPlayers)
