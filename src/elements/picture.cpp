@@ -1,9 +1,84 @@
-// Owns the picture renderer and the slideshow state.
+// Owns the picture renderer and the slideshow state. Pictures are stretched to the design
+// space in each direction on their own; whole-unit tile sizes leave thin strips uncovered.
 #include "elements/picture.h"
+#include "app/clock.h"
+#include "content/directories.h"
+#include "prefs/prefs.h"
+#include <GL/gl.h>
+#include <cstdint>
+#include <cstring>
 
 int slideshowPicture = 0;
 int slideshowTimerStart = 0;
 
-void drawPicture(int, double) {}
-void slideshowFrame() {}
-void startupPictureFrame() {}
+tileQuad pictureTile(const my_texture* picture, int row, int column)
+{
+    tileQuad q;
+    q.texture = tileTexture(picture, row, column);
+    if (isSingleTexture(picture)) {
+        q.x0 = 0.0f;
+        q.y0 = 0.0f;
+        q.x1 = 1280.0f;
+        q.y1 = 960.0f;
+        return q;
+    }
+    float fx = (float)picture->width / 256.0f;
+    float fy = (float)picture->height / 256.0f;
+    int tw = (int)(1280.0f / fx);
+    int th = (int)(960.0f / fy);
+    q.x0 = (float)(column * tw);
+    q.x1 = (float)((column + 1) * tw);
+    q.y0 = (float)(row * th);
+    q.y1 = (float)((row + 1) * th);
+    return q;
+}
+
+double slideshowBrightness(int elapsed, int changeTime)
+{
+    // 64-bit products: a huge change time must not overflow the comparisons.
+    int64_t t = changeTime, e = elapsed;
+    if (20 * t > e) return (double)e / ((double)t * 20.0);
+    if (80 * t < e) return (double)(100 * t - e) / ((double)t * 20.0);
+    return 1.0;
+}
+
+void drawPicture(int index, double brightness)
+{
+    if (backgrounds <= 0 || !backgroundArray) return;
+    int k = index % backgrounds;
+    if (k < 0) k += backgrounds;
+    const my_texture* p = &backgroundArray[k];
+    if (!hasImage(p)) return;
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    float b = (float)brightness;
+    for (int r = 0; r < p->tilesY; r++)
+        for (int c = 0; c < p->tilesX; c++) {
+            glColor4f(b, b, b, 1.0f);
+            drawTileQuad(pictureTile(p, r, c));
+        }
+}
+
+void slideshowFrame()
+{
+    // Wrapping difference: readings wrap after 2^31 hundredths.
+    int e = (int)((uint32_t)getTime() - (uint32_t)slideshowTimerStart);
+    double b = slideshowBrightness(e, SLIDESHOW_CHANGE_TIME);
+    if (b < 0.0) {
+        b = 0.0;
+        slideshowPicture++;
+        slideshowTimerStart = getTime();
+    }
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawPicture(slideshowPicture, b);
+}
+
+void startupPictureFrame()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (startupImageName[0] == '\0' || !backgroundArray) return;
+    for (int i = 0; i < backgrounds; i++)
+        if (strcmp(backgroundArray[i].name, startupImageName) == 0) drawPicture(i, 1.0);
+}
