@@ -1,0 +1,162 @@
+// Menu images on real Mesa: placement at the top and bottom edge, scaling to the design
+// width (tiled and single-texture images), the whole-unit tile width that leaves a strip
+// at the right, and the colour key and empty tile parts letting the picture beneath show.
+#include "elements/menu.h"
+#include "elements/render_fixtures.h"
+#include <gtest/gtest.h>
+
+static const rgba kMenu{200, 40, 10, 255};
+static const rgba kBlue{0, 0, 255, 255};
+
+class Menu : public ::testing::Test {
+protected:
+    my_texture menu{};
+    void SetUp() override { ASSERT_TRUE(openScreen(0)); }
+    // Something beneath the menu, so that uncovered and keyed-out parts are visible.
+    void paintBeneath()
+    {
+        glClearColor(0, 0, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(0, 0, 0, 0);
+    }
+    static bool isMenu(rgba p) { return p.r == kMenu.r && p.g == kMenu.g && p.b == kMenu.b; }
+    static bool isBlue(rgba p) { return p.r == 0 && p.g == 0 && p.b == 255; }
+};
+
+// --- placement ---
+TEST_F(Menu, FullWidthImageAtTopAndBottom)
+{
+    makePlainImage(&menu, "top.ppm", 1280, 200, kMenu);
+    paintBeneath();
+    drawMenu(&menu, 0);
+    EXPECT_TRUE(isMenu(designPixel(0, 0)));
+    EXPECT_TRUE(isMenu(designPixel(1279, 199)));
+    EXPECT_TRUE(isBlue(designPixel(640, 200)));
+
+    paintBeneath();
+    drawMenu(&menu, 1);
+    EXPECT_TRUE(isBlue(designPixel(640, 759)));
+    EXPECT_TRUE(isMenu(designPixel(0, 760)));
+    EXPECT_TRUE(isMenu(designPixel(1279, 959)));
+}
+
+TEST_F(Menu, HalfWidthImageIsDoubledTexelByTexel)
+{
+    // Columns alternate green and red, so each texel must cover exactly two units.
+    makeImage(&menu, "half.ppm", 640, 100, [](int x, int) {
+        return x % 2 ? rgba{255, 0, 0, 255} : rgba{0, 255, 0, 255};
+    });
+    paintBeneath();
+    drawMenu(&menu, 1);
+    EXPECT_TRUE(isBlue(designPixel(640, 759)));
+    EXPECT_EQ(designPixel(0, 760).g, 255);
+    EXPECT_EQ(designPixel(1, 800).g, 255);
+    EXPECT_EQ(designPixel(2, 800).r, 255);
+    EXPECT_EQ(designPixel(3, 959).r, 255);
+    EXPECT_EQ(designPixel(1279, 959).r, 255);
+}
+
+TEST_F(Menu, ThousandPixelImageUsesWholeUnitTileWidth)
+{
+    // Each tile column in its own colour shows where the columns start.
+    makeImage(&menu, "odd.ppm", 1000, 100, [](int x, int) {
+        uint8_t k = (uint8_t)(x / 256);
+        return rgba{(uint8_t)(50 + 50 * k), 255, 0, 255};
+    });
+    tileQuad last = menuTile(&menu, 0, 0, 3);
+    EXPECT_FLOAT_EQ(last.x0, 981.0f);
+    EXPECT_FLOAT_EQ(last.x1, 1308.0f);
+
+    paintBeneath();
+    drawMenu(&menu, 0);
+    EXPECT_EQ(designPixel(326, 50).r, 50);
+    EXPECT_EQ(designPixel(327, 50).r, 100);
+    EXPECT_EQ(designPixel(653, 50).r, 100);
+    EXPECT_EQ(designPixel(654, 50).r, 150);
+    EXPECT_EQ(designPixel(981, 50).r, 200);
+    EXPECT_EQ(designPixel(1276, 50).r, 200);
+    EXPECT_TRUE(isBlue(designPixel(1278, 50))); // the picture ends at x ~ 1277.3
+}
+
+// --- what shows through ---
+TEST_F(Menu, EmptyTilePartAndKeyedBlackLetTheBackgroundShow)
+{
+    // 300 rows: the second tile row holds 44 image rows and 212 empty ones. A black
+    // square in the image is keyed out (alpha 0), like the loader's colour key.
+    makeImage(&menu, "tall.ppm", 1280, 300, [](int x, int y) {
+        return x < 100 && y < 100 ? rgba{0, 0, 0, 0} : kMenu;
+    });
+    paintBeneath();
+    drawMenu(&menu, 0);
+    EXPECT_TRUE(isMenu(designPixel(640, 299)));
+    EXPECT_TRUE(isBlue(designPixel(640, 300)));
+    EXPECT_TRUE(isBlue(designPixel(640, 500)));
+    EXPECT_TRUE(isBlue(designPixel(50, 50)));
+    EXPECT_TRUE(isMenu(designPixel(150, 50)));
+}
+
+TEST_F(Menu, FreeOrFailedSlotDrawsNothing)
+{
+    makePlainImage(&menu, "top.ppm", 1280, 200, kMenu);
+    my_texture freeSlot = menu;
+    freeSlot.name[0] = '\0';
+    my_texture failed = menu;
+    failed.tiles = 0;
+    paintBeneath();
+    drawMenu(&freeSlot, 0);
+    drawMenu(&failed, 0);
+    drawMenu(nullptr, 0);
+    EXPECT_TRUE(isBlue(designPixel(10, 10)));
+}
+
+// --- small images (a choice: scaled to the design width, never drawn oversized) ---
+TEST_F(Menu, SmallImageIsScaledToTheDesignWidth)
+{
+    // 128x32 at s = 10: 1280 x 320 units. Drawn as a 256-texel tile it would be twice that.
+    makeImage(&menu, "small.ppm", 128, 32, [](int x, int) {
+        return x < 64 ? kMenu : rgba{0, 255, 0, 255};
+    });
+    paintBeneath();
+    drawMenu(&menu, 1);
+    EXPECT_TRUE(isBlue(designPixel(640, 639)));
+    EXPECT_TRUE(isMenu(designPixel(0, 640)));
+    EXPECT_TRUE(isMenu(designPixel(639, 900)));
+    EXPECT_EQ(designPixel(640, 900).g, 255);
+    EXPECT_EQ(designPixel(1279, 959).g, 255);
+}
+
+TEST_F(Menu, LowResolutionPlacesTheSameDesignRectangle)
+{
+    ASSERT_TRUE(openScreen(1));
+    makePlainImage(&menu, "top.ppm", 1280, 200, kMenu);
+    paintBeneath();
+    drawMenu(&menu, 1);
+    EXPECT_TRUE(isBlue(offscreenPixel(320, 379)));
+    EXPECT_TRUE(isMenu(offscreenPixel(320, 380)));
+    EXPECT_TRUE(isMenu(offscreenPixel(639, 479)));
+}
+
+// --- the state the article bar and the tickers find ---
+TEST_F(Menu, LeavesAlphaTestOnAndBlendingOff)
+{
+    makePlainImage(&menu, "top.ppm", 1280, 200, kMenu);
+    glEnable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    drawMenu(&menu, 0);
+    GLint src, dst, func, env;
+    GLfloat ref;
+    glGetIntegerv(GL_BLEND_SRC, &src);
+    glGetIntegerv(GL_BLEND_DST, &dst);
+    glGetIntegerv(GL_ALPHA_TEST_FUNC, &func);
+    glGetFloatv(GL_ALPHA_TEST_REF, &ref);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
+    EXPECT_EQ(src, GL_SRC_ALPHA);
+    EXPECT_EQ(dst, GL_ONE);
+    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_EQ(func, GL_GREATER);
+    EXPECT_EQ(ref, 0.0f);
+    EXPECT_EQ(env, GL_REPLACE);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+}

@@ -1,0 +1,161 @@
+// Hand-made textures and GL helpers shared by the render tests and the frame benchmark:
+// a synthetic font atlas whose cells tell themselves apart by alpha, images cut into
+// 256x256 tiles with consecutive names the way the loader cuts them, the design-space
+// projection, and a quad counter that asks the GL itself (feedback mode) what was drawn.
+#pragma once
+#include "app/screen.h"
+#include "content/textures.h"
+#include "support/offscreen.h"
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+// Alpha of font cell k outside its top-left quarter. The quarter is opaque in every cell
+// but the blank one (cell 0, fully transparent), so a probe there shows the cell's
+// orientation and a probe in the lower right half tells which character was drawn.
+// Cells past the last byte hold a filler (250), so drawing from outside the glyph grid
+// shows instead of passing for the blank cell.
+inline int fontCellAlpha(int k) { return k == 0 ? 0 : k > 223 || k < 0 ? 250 : 20 + k; }
+inline int fontCharAlpha(unsigned char ch) { return fontCellAlpha(ch < 32 ? 0 : ch - 32); }
+
+inline void setNearest()
+{
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+}
+
+// The atlas as the loader makes it from Fonts/font4.pbm: one 256x256 texture, white with
+// alpha; the upper half a 16x16-texel grid (high resolution), the lower half 8x8 (low).
+inline void makeFontAtlas(my_texture* atlas)
+{
+    std::vector<uint8_t> px(256 * 256 * 4);
+    for (int y = 0; y < 256; y++)
+        for (int x = 0; x < 256; x++) {
+            int cell = y < 128 ? 16 : 8;
+            int perRow = 256 / cell;
+            int yy = y < 128 ? y : y - 128;
+            int k = (yy / cell) * perRow + x / cell;
+            bool quarter = x % cell < cell / 2 && yy % cell < cell / 2;
+            int a = k == 0 ? 0 : (quarter ? 255 : fontCellAlpha(k));
+            uint8_t* p = &px[((size_t)y * 256 + x) * 4];
+            p[0] = p[1] = p[2] = 255;
+            p[3] = (uint8_t)a;
+        }
+    GLuint id;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    setNearest();
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    *atlas = my_texture{};
+    snprintf(atlas->name, sizeof atlas->name, "font4.pbm");
+    atlas->id = id;
+    atlas->tiles = atlas->tilesX = atlas->tilesY = 1;
+    atlas->width = atlas->height = 256;
+}
+
+// An image of w x h pixels whose colour at (x, y) the caller gives, uploaded like the
+// loader does: one texture of its own size up to 256x256, else 256x256 tiles with
+// consecutive names, row-major, the parts outside the image transparent black.
+inline void makeImage(my_texture* image, const char* name, int w, int h,
+                      const std::function<rgba(int, int)>& pixel)
+{
+    *image = my_texture{};
+    snprintf(image->name, sizeof image->name, "%s", name);
+    image->width = w;
+    image->height = h;
+    bool single = w <= 256 && h <= 256;
+    image->tilesX = single ? 1 : (w + 255) / 256;
+    image->tilesY = single ? 1 : (h + 255) / 256;
+    image->tiles = image->tilesX * image->tilesY;
+    std::vector<GLuint> names(image->tiles);
+    glGenTextures(image->tiles, names.data());
+    for (int k = 1; k < image->tiles; k++)
+        if (names[k] != names[0] + (GLuint)k) ADD_FAILURE() << "tile names are not consecutive";
+    image->id = names[0];
+    int tw = single ? w : 256, th = single ? h : 256;
+    std::vector<uint8_t> px((size_t)tw * th * 4);
+    for (int v = 0; v < image->tilesY; v++)
+        for (int u = 0; u < image->tilesX; u++) {
+            for (int y = 0; y < th; y++)
+                for (int x = 0; x < tw; x++) {
+                    int ix = u * 256 + x, iy = v * 256 + y;
+                    rgba c = ix < w && iy < h ? pixel(ix, iy) : rgba{0, 0, 0, 0};
+                    uint8_t* p = &px[((size_t)y * tw + x) * 4];
+                    p[0] = c.r;
+                    p[1] = c.g;
+                    p[2] = c.b;
+                    p[3] = c.a;
+                }
+            glBindTexture(GL_TEXTURE_2D, image->id + (GLuint)(u + v * image->tilesX));
+            setNearest();
+            glTexImage2D(GL_TEXTURE_2D, 0, 4, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+        }
+}
+
+inline void makePlainImage(my_texture* image, const char* name, int w, int h, rgba colour)
+{
+    makeImage(image, name, w, h, [colour](int, int) { return colour; });
+}
+
+// The projection the frame composer sets: 1280x960 design units, y downwards.
+inline void designProjection()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 1280, 960, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// A render context at one of the two resolutions, with that resolution's metrics.
+inline bool openScreen(int lowres)
+{
+    computeScreenMetrics(lowres);
+    if (!offscreenOpen(SCREEN_WIDTH, SCREEN_HEIGHT)) return false;
+    designProjection();
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    return true;
+}
+
+// The pixel under design-space point (x, y) at the current resolution.
+inline rgba designPixel(float x, float y)
+{
+    return offscreenPixel((int)(x * SCREEN_RATIO_X), (int)(y * SCREEN_RATIO_Y));
+}
+
+inline bool closeTo(int value, int expected, int tolerance = 1)
+{
+    return abs(value - expected) <= tolerance;
+}
+
+// Quads that `draw` hands to the GL, counted in feedback mode: nothing reaches the
+// framebuffer, and every quad inside the view comes back as two triangles.
+inline int countQuads(const std::function<void()>& draw)
+{
+    static std::vector<GLfloat> feedback(1 << 21);
+    glFeedbackBuffer((GLsizei)feedback.size(), GL_2D, feedback.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    int n = glRenderMode(GL_RENDER);
+    if (n < 0) return -1;
+    int triangles = 0;
+    for (int i = 0; i < n;) {
+        int token = (int)feedback[i++];
+        if (token == GL_POLYGON_TOKEN) {
+            int vertices = (int)feedback[i++];
+            i += 2 * vertices;
+            triangles++;
+        } else if (token == GL_PASS_THROUGH_TOKEN) {
+            i += 1;
+        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+            i += 4;
+        } else {
+            i += 2; // points, bitmaps and pixel rectangles: one vertex
+        }
+    }
+    return triangles / 2;
+}
