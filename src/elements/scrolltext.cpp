@@ -84,14 +84,7 @@ int scrolltext1(int, m_color4f colour, int index, int time)
         scrollGlyph g = scrollGlyphAt(text, length, x0, n, m, colour, j);
         glyphCellRect c = glyphCell(g.ch);
         glColor3f(g.r, g.g, g.b);
-        glTexCoord2f(c.s0, c.t1);
-        glVertex2f(g.left, (float)(y0 + 16));
-        glTexCoord2f(c.s1, c.t1);
-        glVertex2f(g.left + 16, (float)(y0 + 16));
-        glTexCoord2f(c.s1, c.t0);
-        glVertex2f(g.left + 16, (float)y0);
-        glTexCoord2f(c.s0, c.t0);
-        glVertex2f(g.left, (float)y0);
+        glyphQuad(c, g.left, (float)y0, 16.0f, 16.0f);
     }
     glEnd();
     return m.offset;

@@ -6,4 +6,13 @@
 struct glyphCellRect { float s0, t0, s1, t1; };
 glyphCellRect glyphCell(unsigned char ch);
 
+// The four vertices of one glyph cell drawn w x h design units from (x, y) at its top left;
+// the caller has opened a GL_QUADS batch.
+void glyphQuad(const glyphCellRect& cell, float x, float y, float w, float h);
+
+// Draws the text `texts` points at: the title row (title 1; the text is the title line and
+// newLine is 1) or one page of the body (title 0; newLine is the page's paragraph flag),
+// with the article background from `backgroundTexture` first when background is non-zero.
+// Registers the page's "[mi=" and "[music=" items behind the constant menu selections, at
+// most up to the table's end; rectangles are in window pixels.
 void drawText(int title, int newLine, int background);

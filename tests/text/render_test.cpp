@@ -1,0 +1,341 @@
+// Article rendering on real Mesa with a synthetic font: glyph placement for plain,
+// indented, heading and justified rows, the cut row's hyphen, colour spans and their
+// interplay with items, item rectangles in window pixels at both resolutions, the hover
+// colour, the title row and the dimmed background, the row limit of a page, and the
+// mended faults: the 256-record table bound, the 39-character link, stray closing tags.
+#include "app/composition.h"
+#include "app/screen.h"
+#include "elements/render_fixtures.h"
+#include "input/mouse.h"
+#include "prefs/prefs.h"
+#include "text/render.h"
+#include <gtest/gtest.h>
+#include <string>
+
+class Render : public ::testing::Test {
+protected:
+    std::string text;
+    void open(int lowres)
+    {
+        ASSERT_TRUE(openScreen(lowres));
+        makeFontAtlas(&texture[0]);
+        glEnable(GL_TEXTURE_2D); // the frame composer switches texturing on
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    void SetUp() override
+    {
+        open(0);
+        MAX_CHARACTERS_ROW = 20;
+        numberOfConstantMenuSelections = 2;
+        numberOfMenuSelections = 2;
+        mouseOverMenuItem = -1;
+    }
+    void TearDown() override
+    {
+        MAX_CHARACTERS_ROW = 70;
+        MAX_ROWS = 45;
+        numberOfConstantMenuSelections = 13;
+        numberOfMenuSelections = 0;
+        articleShowTitle = 1;
+        articleTitleColor = {1, 1, 1, 1};
+        backgroundTexture = nullptr;
+        texts = nullptr;
+        mouseOverMenuItem = -1;
+        computeScreenMetrics(1);
+    }
+    void draw(const char* body, int newLine = 1)
+    {
+        text = body;
+        texts = text.data();
+        drawText(0, newLine, 0);
+    }
+    // The glyph whose cell's top-left corner is at design (x, y): its character part and
+    // its opaque quarter, as pixels.
+    static rgba code(float x, float y) { return designPixel(x + 12, y + 12); }
+    static rgba quarter(float x, float y) { return designPixel(x + 2, y + 2); }
+    static bool shows(float x, float y, char ch) { return closeTo(code(x, y).r, fontCharAlpha(ch)); }
+};
+
+// --- rows ---
+TEST_F(Render, ParagraphStartIsIndentedUnlessMarked)
+{
+    draw("Hi\n[ni]Yo");
+    EXPECT_EQ(quarter(80, 160).r, 0);
+    EXPECT_TRUE(shows(96, 160, 'H'));
+    EXPECT_TRUE(shows(112, 160, 'i'));
+    EXPECT_TRUE(shows(80, 176, 'Y'));
+    EXPECT_TRUE(closeTo(quarter(80, 176).r, 255)); // upright: the opaque quarter is top left
+}
+
+TEST_F(Render, HeadingGlyphsAreTwiceAsWide)
+{
+    draw("[h1]Ab");
+    EXPECT_TRUE(closeTo(designPixel(80 + 14, 162).r, 255)); // quarter spans 16 units
+    EXPECT_TRUE(closeTo(designPixel(80 + 20, 172).r, fontCharAlpha('A')));
+    EXPECT_TRUE(closeTo(designPixel(112 + 20, 172).r, fontCharAlpha('b')));
+    EXPECT_TRUE(closeTo(designPixel(112 + 14, 162).r, 255));
+}
+
+TEST_F(Render, JustifiedRowWidensOnlyItsSpaces)
+{
+    // Twenty columns: nine letters and eight spaces of 1.375 cells fill the row exactly.
+    draw("[ni]a b c d e f g h i jjjjjjjj");
+    for (int k = 0; k < 9; k++) EXPECT_TRUE(shows(80 + 38 * k, 160, (char)('a' + k))) << k;
+    EXPECT_EQ(code(80 + 38 * 8 + 16, 160).r, 0);
+    // The break's space is dropped: the next row starts at the margin.
+    EXPECT_TRUE(shows(80, 176, 'j'));
+    EXPECT_TRUE(shows(80 + 16 * 7, 176, 'j'));
+}
+
+TEST_F(Render, SqueezedRowNarrowsItsSpaces)
+{
+    // Nine spaces pull a four-letter word in: each space 1 - 4/9 of a cell.
+    draw("[ni]a b c d e f g h i jjjjkk");
+    float space = 16.0f * (1.0f - 4.0f / 9.0f);
+    EXPECT_TRUE(shows(80 + (16 + space) * 4, 160, 'e'));
+    EXPECT_TRUE(shows(80 + (16 + space) * 9, 160, 'j'));
+}
+
+TEST_F(Render, CutRowEndsWithAHyphen)
+{
+    draw("[ni]abcdefghijklmnopqrstuvwxyz");
+    EXPECT_TRUE(shows(80 + 16 * 18, 160, 's'));
+    EXPECT_TRUE(shows(80 + 16 * 19, 160, '-'));
+    EXPECT_TRUE(shows(80, 176, 't'));
+}
+
+TEST_F(Render, PageStopsAfterMaxRowsPlusOne)
+{
+    MAX_ROWS = 2;
+    draw("[ni]a\n[ni]b\n[ni]c\n[ni]d");
+    EXPECT_TRUE(shows(80, 192, 'c'));
+    EXPECT_EQ(quarter(80, 208).r, 0);
+}
+
+TEST_F(Render, ControlBytesAreBlankCells)
+{
+    draw("[ni]a\tb\rc");
+    EXPECT_TRUE(shows(80, 160, 'a'));
+    EXPECT_EQ(quarter(96, 160).r, 0);
+    EXPECT_EQ(code(96, 160).r, 0);
+    EXPECT_TRUE(shows(112, 160, 'b'));
+    EXPECT_EQ(quarter(128, 160).r, 0);
+}
+
+// Regression: the first full frame after start-up finds the depth test on; the widened
+// spaces' taller blank quads used to hide the top of the glyphs beneath them on the next
+// row, in one of the two buffers only.
+TEST_F(Render, WidenedSpacesDoNotHideTheNextRow)
+{
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_ALPHA_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    draw("[ni]a b c d e f g h i jjjjjjjj");
+    EXPECT_TRUE(closeTo(designPixel(98, 177).r, 255)); // under the first space (y 160..182)
+}
+
+// --- colours and items ---
+TEST_F(Render, ColourSpanModulatesUntilItsEnd)
+{
+    draw("[ni]ab[col=1.0 0.5 0.0 1.0]cd[/col]ef");
+    rgba plain = code(80, 160), coloured = code(112, 160), after = code(144, 160);
+    EXPECT_TRUE(closeTo(plain.g, fontCharAlpha('a')));
+    EXPECT_TRUE(closeTo(coloured.r, fontCharAlpha('c')));
+    EXPECT_TRUE(closeTo(coloured.g, (fontCharAlpha('c') + 1) / 2));
+    EXPECT_EQ(coloured.b, 0);
+    EXPECT_TRUE(closeTo(after.b, fontCharAlpha('e')));
+}
+
+TEST_F(Render, HexColourDividesBy256)
+{
+    draw("[ni][col=#ff8000]a");
+    rgba p = quarter(80, 160);
+    EXPECT_TRUE(closeTo(p.r, 254)); // 255 * 255/256
+    EXPECT_TRUE(closeTo(p.g, 128));
+    EXPECT_EQ(p.b, 0);
+}
+
+TEST_F(Render, UnreadableHexColourKeepsThePreviousColour)
+{
+    draw("[ni][col=0 1 0 1]a[col=#zz]b");
+    EXPECT_EQ(quarter(96, 160).r, 0);
+    EXPECT_TRUE(closeTo(quarter(96, 160).g, 255));
+}
+
+TEST_F(Render, ColourEndInsideAnItemTurnsTheRestWhite)
+{
+    draw("[ni][mi=_NEXT]ab[/col]cd[/mi]");
+    rgba item = quarter(80, 160), rest = quarter(112, 160);
+    EXPECT_TRUE(closeTo(item.r, 204)); // (0.8, 0.8, 1.0)
+    EXPECT_TRUE(closeTo(item.b, 255));
+    EXPECT_TRUE(closeTo(rest.r, 255));
+    EXPECT_TRUE(closeTo(rest.g, 255));
+}
+
+TEST_F(Render, ItemEndInsideAColourSpanTurnsTheRestWhite)
+{
+    draw("[ni][col=1 0 0 1]a[mi=_NEXT]b[/mi]c[/col]");
+    EXPECT_EQ(quarter(80, 160).g, 0);
+    EXPECT_TRUE(closeTo(quarter(112, 160).g, 255));
+}
+
+TEST_F(Render, HoveredItemIsRed)
+{
+    mouseOverMenuItem = 3; // the second item of the page
+    draw("[ni][mi=a]x[/mi] [mi=b]y[/mi]");
+    EXPECT_TRUE(closeTo(quarter(80, 160).b, 255));
+    rgba hovered = quarter(112, 160);
+    EXPECT_TRUE(closeTo(hovered.r, 255));
+    EXPECT_EQ(hovered.b, 0);
+}
+
+// --- item records ---
+TEST_F(Render, ItemRectanglesAreInWindowPixelsAtBothResolutions)
+{
+    for (int lowres = 0; lowres <= 1; lowres++) {
+        open(lowres);
+        float r = SCREEN_RATIO_X;
+        draw("[ni]go [mi=_NEXT]next page[/mi] or [music=tune.mod]play[/music]");
+        ASSERT_EQ(numberOfMenuSelections, 4);
+        const menuSelection& link = menuSelections[2];
+        EXPECT_EQ(link.kind, 0);
+        EXPECT_STREQ(link.link, "_NEXT");
+        EXPECT_FLOAT_EQ(link.x0, 128 * r);
+        EXPECT_FLOAT_EQ(link.y0, 160 * r);
+        EXPECT_FLOAT_EQ(link.x1, (80 + 192 + 16) * r); // one cell past the pen at "[/mi]"
+        EXPECT_FLOAT_EQ(link.y1, 176 * r);
+        const menuSelection& tune = menuSelections[3];
+        EXPECT_EQ(tune.kind, 1);
+        EXPECT_STREQ(tune.link, "tune.mod");
+        EXPECT_FLOAT_EQ(tune.x0, (80 + 16 * 16) * r);
+    }
+}
+
+TEST_F(Render, ItemOverTwoRowsSpansFromFirstGlyphToClosingRow)
+{
+    // The first row breaks after "cccccc" with its two spaces 1.5 cells wide.
+    draw("[ni]aaaaa bbbbbb [mi=_NEXT]cccccc dddd[/mi] e");
+    const menuSelection& s = menuSelections[2];
+    EXPECT_FLOAT_EQ(s.x0, 80 + 14 * 16);
+    EXPECT_FLOAT_EQ(s.y0, 160);
+    EXPECT_FLOAT_EQ(s.x1, 80 + 4 * 16 + 16);
+    EXPECT_FLOAT_EQ(s.y1, 192);
+}
+
+TEST_F(Render, EachCallReplacesThePreviousItems)
+{
+    draw("[ni][mi=a]x[/mi][mi=b]y[/mi]");
+    EXPECT_EQ(numberOfMenuSelections, 4);
+    draw("[ni]plain");
+    EXPECT_EQ(numberOfMenuSelections, 2);
+}
+
+// Mended: items beyond the 256-record table are drawn but not registered.
+TEST_F(Render, ItemsStopRegisteringAtTheTableEnd)
+{
+    std::string page;
+    for (int row = 0; row < 30; row++) {
+        page += "[ni]";
+        for (int i = 0; i < 10; i++) page += "[mi=_NEXT]x[/mi] ";
+        page += "\n";
+    }
+    page += "[ni][mi=_PREV]z[/mi]";
+    draw(page.c_str());
+    EXPECT_EQ(numberOfMenuSelections, MAX_MENU_SELECTIONS);
+    EXPECT_STREQ(menuSelections[MAX_MENU_SELECTIONS - 1].link, "_NEXT");
+    EXPECT_GT(menuSelections[MAX_MENU_SELECTIONS - 1].x1, 0.0f);
+    // The 301st item is still drawn, in the item colour.
+    rgba z = quarter(80, 160 + 16 * 30);
+    EXPECT_TRUE(closeTo(z.b, 255));
+    EXPECT_TRUE(closeTo(z.r, 204));
+}
+
+// Mended: a link holds 39 characters; longer values are cut, never written past it.
+TEST_F(Render, LongLinkValuesAreCutTo39Characters)
+{
+    std::string value(300, 'L');
+    value[38] = 'E';
+    draw(("[ni][mi=" + value + "]ab[/mi]cd").c_str());
+    ASSERT_EQ(numberOfMenuSelections, 3);
+    EXPECT_EQ(std::string(menuSelections[2].link), value.substr(0, 39));
+    // The value is longer than the tag buffer, yet the tag is still a tag: the row shows
+    // its own text, not the tag's characters.
+    EXPECT_TRUE(closeTo(code(80, 160).b, fontCharAlpha('a')));
+    EXPECT_TRUE(shows(112, 160, 'c'));
+}
+
+// Mended: a closing tag whose item opened on an earlier page changes no record.
+TEST_F(Render, StrayClosingTagChangesNoRecord)
+{
+    menuSelections[1] = {10, 20, 30, 40, 0, "_QUIT"};
+    draw("ab[/mi]cd[/music] [mi=x]e[/mi][/mi] f");
+    EXPECT_FLOAT_EQ(menuSelections[1].x1, 30);
+    EXPECT_FLOAT_EQ(menuSelections[1].y1, 40);
+    // The second closing tag leaves the item it follows as its own tag closed it: one
+    // cell past "abcd e" on an indented row.
+    EXPECT_FLOAT_EQ(menuSelections[2].x1, 80 + 16 + 6 * 16 + 16);
+}
+
+TEST_F(Render, ItemOpenAtThePageEndIsClickableUpToThere)
+{
+    MAX_ROWS = 0;
+    draw("[ni]see [mi=_NEXT]more\n[ni]text[/mi]");
+    const menuSelection& s = menuSelections[2];
+    EXPECT_FLOAT_EQ(s.x0, 80 + 4 * 16);
+    EXPECT_FLOAT_EQ(s.x1, 80 + 8 * 16 + 16);
+    EXPECT_FLOAT_EQ(s.y1, 176);
+}
+
+TEST_F(Render, ItemWithoutVisibleGlyphGetsAnEmptyRectangle)
+{
+    menuSelections[2] = {1, 1, 500, 500, 0, "old"};
+    draw("[ni]a[mi=_NEXT][/mi]b");
+    EXPECT_EQ(menuSelections[2].x0, 0.0f);
+    EXPECT_EQ(menuSelections[2].x1, 0.0f);
+}
+
+// --- title and background ---
+TEST_F(Render, TitleRowSitsAboveTheBodyInTheTitleColour)
+{
+    articleTitleColor = {1.0f, 0.0f, 1.0f, 0.0f}; // alpha, red, green, blue: opaque green
+    text = "[h1]News";
+    texts = text.data();
+    drawText(1, 1, 0);
+    rgba p = designPixel(80 + 2, 128 + 2);
+    EXPECT_EQ(p.r, 0);
+    EXPECT_TRUE(closeTo(p.g, 255));
+    EXPECT_TRUE(closeTo(designPixel(80 + 20, 140).g, fontCharAlpha('N')));
+}
+
+class RenderBackground : public Render {
+protected:
+    my_texture picture{};
+    void SetUp() override
+    {
+        Render::SetUp();
+        // Each 256x256 tile in its own red level, so a tile out of place shows.
+        makeImage(&picture, "bkg.ppm", 1280, 960, [](int x, int y) {
+            return rgba{(uint8_t)(50 + 10 * (x / 256 + 5 * (y / 256))), 200, 100, 255};
+        });
+        backgroundTexture = &picture;
+        text = "[h1]Title";
+        texts = text.data();
+    }
+};
+
+TEST_F(RenderBackground, FullSizePictureIsDimmedTileByTile)
+{
+    drawText(1, 1, 1);
+    EXPECT_TRUE(closeTo(designPixel(10, 10).g, 60)); // 200 * 0.3
+    EXPECT_TRUE(closeTo(designPixel(10, 10).r, 15));
+    EXPECT_TRUE(closeTo(designPixel(1279, 959).r, 72)); // tile 19: (50 + 190) * 0.3
+    EXPECT_TRUE(closeTo(designPixel(300, 10).r, 18));   // tile 1
+    EXPECT_TRUE(closeTo(designPixel(10, 300).r, 30));   // tile 5
+}
+
+TEST_F(RenderBackground, HiddenTitleStillDrawsTheBackground)
+{
+    articleShowTitle = 0;
+    drawText(1, 1, 1);
+    EXPECT_TRUE(closeTo(designPixel(90, 138).g, 60)); // background, no glyph over it
+}
