@@ -1,0 +1,395 @@
+// Frame composition: the title line (heading tag, name after '_', right-aligned page
+// label, cuts), the "[bkg=" lookup, and whole frames on real Mesa: what a full redraw
+// shows, exactly two full redraws per request with only the tickers drawn in between
+// (counted as frames, as quads and as pixels), no article loaded, the mode switch, the
+// info line, and the black bars of a full-screen window that is not 4:3.
+#include "app/clock.h"
+#include "app/composition.h"
+#include "app/screen.h"
+#include "content/catalogue.h"
+#include "content/directories.h"
+#include "elements/picture.h"
+#include "elements/render_fixtures.h"
+#include "prefs/prefs.h"
+#include "text/layout.h"
+#include <gtest/gtest.h>
+#include <cstring>
+#include <string>
+
+// --- title line ---
+static std::string titleOf(const char* name, int pages, int page, int width = 70)
+{
+    char line[1024];
+    buildTitleLine(line, sizeof line, name, pages, page, width);
+    return line;
+}
+
+TEST(TitleLine, OnePageShowsTheNameAfterTheFirstUnderscore)
+{
+    std::string t = titleOf("03_News", 1, 0);
+    EXPECT_EQ(t, "[h1]News" + std::string(31, ' '));
+    EXPECT_EQ(titleOf("03_Tips_and_tricks", 1, 0).substr(0, 19), "[h1]Tips_and_tricks");
+}
+
+TEST(TitleLine, PageLabelEndsAtTheLastPosition)
+{
+    std::string t = titleOf("03_News", 3, 1);
+    ASSERT_EQ(t.size(), 39u);
+    EXPECT_EQ(t.substr(29), "Page 2 (3)");
+    EXPECT_EQ(t.substr(0, 8), "[h1]News");
+}
+
+TEST(TitleLine, LongNameIsCutAndOverwrittenByTheLabel)
+{
+    std::string name = "01_" + std::string(40, 'n');
+    EXPECT_EQ(titleOf(name.c_str(), 1, 0), "[h1]" + std::string(35, 'n'));
+    EXPECT_EQ(titleOf(name.c_str(), 12, 9), "[h1]" + std::string(23, 'n') + "Page 10 (12)");
+}
+
+TEST(TitleLine, NameWithoutUnderscoreIsShownWhole)
+{
+    EXPECT_EQ(titleOf("Intro", 1, 0, 20), "[h1]Intro     ");
+}
+
+TEST(TitleLine, LabelLongerThanTheLineIsCutToIt)
+{
+    EXPECT_EQ(titleOf("01_Ab", 3, 0, 4), "[h1]Pa");
+    EXPECT_EQ(titleOf("01_Ab", 3, 0, 16), "[h1]Page 1 (");
+}
+
+TEST(TitleLine, SmallBufferShortensTheLine)
+{
+    char line[12];
+    buildTitleLine(line, sizeof line, "01_Abcdefghijk", 1, 0, 70);
+    EXPECT_STREQ(line, "[h1]Abcdefg");
+}
+
+// --- background lookup ---
+class BackgroundLookup : public ::testing::Test {
+protected:
+    my_texture slots[MAX_BACKGROUNDS]{};
+    void SetUp() override
+    {
+        snprintf(slots[0].name, sizeof slots[0].name, "sea.ppm");
+        snprintf(slots[1].name, sizeof slots[1].name, "sky.ppm");
+        snprintf(slots[2].name, sizeof slots[2].name, "sky.ppm");
+        backgroundArray = slots;
+        backgrounds = 3;
+    }
+    void TearDown() override
+    {
+        backgroundArray = nullptr;
+        backgrounds = 0;
+    }
+};
+
+TEST_F(BackgroundLookup, LeadingTagNamesThePicture)
+{
+    EXPECT_EQ(findBackgroundIndex("[bkg=sky.ppm]Hello"), 1);
+    EXPECT_EQ(findBackgroundIndex("[bkg=sea.ppm][h1]Title"), 0);
+}
+
+TEST_F(BackgroundLookup, NoMatchForMissingBadOrMisplacedTags)
+{
+    EXPECT_EQ(findBackgroundIndex("[bkg=sky.ppm"), -1); // no closing ']'
+    EXPECT_EQ(findBackgroundIndex("[bkg=sky]"), -1);
+    EXPECT_EQ(findBackgroundIndex("[bkg=Sky.ppm]"), -1);
+    EXPECT_EQ(findBackgroundIndex("[bkg=]x"), -1);      // not the first free slot
+    EXPECT_EQ(findBackgroundIndex(" [bkg=sky.ppm]"), -1);
+    EXPECT_EQ(findBackgroundIndex("Hello"), -1);
+    std::string huge = "[bkg=" + std::string(1100, 's') + "]";
+    EXPECT_EQ(findBackgroundIndex(huge.c_str()), -1);
+}
+
+// --- whole frames ---
+static int64_t fakeSec, fakeUsec;
+static void fakeClock(int64_t* sec, int64_t* usec)
+{
+    *sec = fakeSec;
+    *usec = fakeUsec;
+}
+
+class Frame : public ::testing::Test {
+protected:
+    articleEntry entries[2]{};
+    std::string bodies[2];
+    my_texture menuSlots[MAX_MENUS]{};
+    my_texture pictures[MAX_BACKGROUNDS]{};
+    int coords[6] = {100, 300, 100, 900, 700, 900};
+    int lengths[3] = {9, 5, 12};
+    char tickerA[8] = "ABCDE", tickerB[8] = "XYZ", tickerC[8] = "PQ";
+    char* tickerTexts[3] = {tickerA, tickerB, tickerC};
+
+    void SetUp() override
+    {
+        setWallClock(fakeClock);
+        fakeSec = 5000;
+        fakeUsec = 0;
+        getTimeWithStatus(CLOCK_START);
+        ASSERT_TRUE(openScreen(0));
+        makeFontAtlas(&texture[0]);
+        makePlainImage(&texture[1], "bkg4.pbm", 64, 64, {255, 255, 255, 255});
+        makePlainImage(&menuSlots[0], "a_top.ppm", 1280, 100, {200, 0, 0, 255});
+        makePlainImage(&menuSlots[1], "b_bottom.ppm", 1280, 100, {0, 200, 0, 255});
+        menuArray = menuSlots;
+        makePlainImage(&pictures[0], "sky.ppm", 640, 480, {0, 0, 200, 255});
+        backgroundArray = pictures;
+        backgrounds = 1;
+        setArticle(0, "03_News", "[ni]Hello");
+        setArticle(1, "04_Sky", "[bkg=sky.ppm][ni]Up");
+        articleArray = entries;
+        articles = 2;
+        currentArticle = 0;
+        currentPage = 0;
+        ARTICLE_BAR_START_X = 1200;
+        ARTICLE_BAR_START_Y = 160;
+        ARTICLE_BAR_STOP_X = 1220;
+        ARTICLE_BAR_STOP_Y = 800;
+        numberOfScrollTexts = 3;
+        scrollCoords = coords;
+        scrollLength = lengths;
+        scrollTexts = tickerTexts;
+        activeText = 0;
+        mode = 2;
+        firstrun = 1;
+        // As start-up leaves them.
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        offscreenResetSwapCount();
+    }
+    void TearDown() override
+    {
+        for (auto& e : entries) delete[] e.pages;
+        articleArray = nullptr;
+        articles = 0;
+        menuArray = nullptr;
+        backgroundArray = nullptr;
+        backgrounds = 0;
+        ARTICLE_BAR_START_X = ARTICLE_BAR_START_Y = ARTICLE_BAR_STOP_X = ARTICLE_BAR_STOP_Y = -1;
+        numberOfScrollTexts = 0;
+        scrollCoords = nullptr;
+        scrollLength = nullptr;
+        scrollTexts = nullptr;
+        scrollText = nullptr;
+        activeText = 0;
+        mode = 2;
+        firstrun = 1;
+        drawFrame = 0;
+        MAX_ROWS = 45;
+        snprintf(infoText, sizeof infoText, "     WELL WE HAVE NO INFO HERE YET     ");
+        setWallClock(nullptr);
+        computeScreenMetrics(1);
+    }
+    void setArticle(int i, const char* name, const char* body)
+    {
+        bodies[i] = body;
+        articleEntry& e = entries[i];
+        delete[] e.pages;
+        snprintf(e.name, sizeof e.name, "%s", name);
+        e.text = bodies[i].data();
+        e.numberOfPages = getNumberOfPages(e.text, nullptr);
+        e.pages = new pageStart[e.numberOfPages];
+        getNumberOfPages(e.text, e.pages);
+    }
+    // A mark in a place no element draws on unless the whole view is redrawn.
+    static void scribble()
+    {
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_BLEND);
+        glColor3f(1, 0, 1);
+        glBegin(GL_QUADS);
+        glVertex2i(600, 500);
+        glVertex2i(620, 500);
+        glVertex2i(620, 520);
+        glVertex2i(600, 520);
+        glEnd();
+    }
+    static bool scribbled()
+    {
+        rgba p = designPixel(610, 510);
+        return p.r == 255 && p.g == 0 && p.b == 255;
+    }
+    // Quads of the three tickers: a window and n - 1 glyphs each.
+    int tickerQuads() const { return (1 + 8) + (1 + 4) + (1 + 11); }
+};
+
+TEST_F(Frame, FullRedrawShowsTitlePageMenusBarAndTickers)
+{
+    display();
+    EXPECT_EQ(offscreenSwapCount(), 1);
+    EXPECT_TRUE(closeTo(designPixel(80 + 2, 128 + 2).r, 255));              // "[h1]News"
+    EXPECT_TRUE(closeTo(designPixel(80 + 20, 128 + 12).r, fontCharAlpha('N')));
+    EXPECT_TRUE(closeTo(designPixel(80 + 12, 160 + 12).r, fontCharAlpha('H')));
+    EXPECT_EQ(designPixel(640, 50).r, 200);                                  // top menu
+    EXPECT_EQ(designPixel(640, 900).g, 200);                                 // bottom menu
+    EXPECT_TRUE(closeTo(designPixel(1210, 500).r, 51));                      // the bar's thumb
+    EXPECT_TRUE(closeTo(designPixel(100 + 16 + 12, 300 + 12).r, fontCharAlpha('A')));
+}
+
+TEST_F(Frame, TitleCarriesTheRightAlignedPageLabel)
+{
+    std::string body = "[ni]one";
+    for (int i = 0; i < 100; i++) body += "\n[ni]row";
+    setArticle(0, "03_News", body.c_str());
+    ASSERT_EQ(entries[0].numberOfPages, 3);
+    currentPage = 1;
+    display();
+    // "Page 2 (3)" ends at the 35th heading column: ')' at 80 + 34 * 32.
+    EXPECT_TRUE(closeTo(designPixel(80 + 34 * 32 + 20, 128 + 12).r, fontCharAlpha(')')));
+    EXPECT_TRUE(closeTo(designPixel(80 + 25 * 32 + 20, 128 + 12).r, fontCharAlpha('P')));
+    // The second page's first row is the article's row 47.
+    EXPECT_TRUE(closeTo(designPixel(80 + 12, 160 + 12).r, fontCharAlpha('r')));
+}
+
+TEST_F(Frame, ArticleBackgroundIsDimmedBehindTheText)
+{
+    currentArticle = 1;
+    display();
+    EXPECT_TRUE(closeTo(designPixel(640, 480).b, 60)); // 200 * 0.3
+    currentArticle = 0;
+    firstrun = 1;
+    display();
+    EXPECT_EQ(designPixel(640, 480).b, 0); // no "[bkg=": the default slot is never drawn
+}
+
+TEST_F(Frame, BackgroundTagWithoutBracketDrawsNoPicture)
+{
+    setArticle(1, "04_Sky", "[bkg=sky.ppm Up");
+    currentArticle = 1;
+    display();
+    EXPECT_EQ(designPixel(640, 480).b, 0);
+}
+
+// --- two full redraws per request ---
+TEST_F(Frame, ExactlyTwoFullRedrawsPerRequestCountedInPixels)
+{
+    for (int request = 0; request < 2; request++) {
+        firstrun = 1;
+        scribble();
+        display(); // first full frame: the mark is cleared away
+        EXPECT_FALSE(scribbled());
+        EXPECT_EQ(drawFrame, 1);
+        scribble();
+        display(); // second full frame, for the other buffer
+        EXPECT_FALSE(scribbled());
+        EXPECT_EQ(drawFrame, -1);
+        for (int frame = 0; frame < 5; frame++) {
+            scribble();
+            display(); // only the tickers: the mark stays
+            EXPECT_TRUE(scribbled()) << "frame " << frame;
+        }
+    }
+    EXPECT_EQ(offscreenSwapCount(), 14);
+}
+
+TEST_F(Frame, BetweenRequestsOnlyTheTickersAreDrawnCountedInQuads)
+{
+    int full1 = countQuads(display);
+    int full2 = countQuads(display);
+    EXPECT_GT(full1, tickerQuads() + 20);
+    EXPECT_EQ(full2, full1);
+    for (int frame = 0; frame < 5; frame++) EXPECT_EQ(countQuads(display), tickerQuads());
+    firstrun = 1;
+    EXPECT_EQ(countQuads(display), full1);
+    EXPECT_EQ(countQuads(display), full1);
+    EXPECT_EQ(countQuads(display), tickerQuads());
+    EXPECT_EQ(offscreenSwapCount(), 10);
+}
+
+TEST_F(Frame, TickersKeepMovingBetweenRedraws)
+{
+    display();
+    display();
+    fakeUsec = 320000; // 32 ticks: one character on
+    display();
+    EXPECT_TRUE(closeTo(designPixel(100 + 16 + 12, 300 + 12).r, fontCharAlpha('B')));
+}
+
+// --- no article ---
+TEST_F(Frame, NoArticleDrawsMenusTroughAndTickersOnly)
+{
+    articleArray = nullptr;
+    articles = 0;
+    display();
+    EXPECT_EQ(designPixel(80 + 2, 128 + 2).r, 0);
+    EXPECT_EQ(designPixel(80 + 2, 160 + 2).r, 0);
+    EXPECT_EQ(designPixel(640, 50).r, 200);
+    EXPECT_EQ(designPixel(1210, 500).r, 0); // the trough, without a thumb
+    EXPECT_TRUE(closeTo(designPixel(100 + 16 + 12, 300 + 12).r, fontCharAlpha('A')));
+    articleArray = entries; // a current index past the table reads nothing either
+    articles = 2;
+    currentArticle = 5;
+    firstrun = 1;
+    display();
+    EXPECT_EQ(designPixel(80 + 2, 160 + 2).r, 0);
+}
+
+// --- modes ---
+TEST_F(Frame, SlideshowIgnoresRedrawRequestsUntilItEnds)
+{
+    display();
+    display();
+    mode = 4;
+    slideshowPicture = 0;
+    slideshowTimerStart = getTime() - 200;
+    firstrun = 1;
+    display();
+    EXPECT_EQ(designPixel(640, 480).b, 200);
+    EXPECT_EQ(designPixel(100 + 20, 300 + 8).b, 200); // no ticker window over it
+    mode = 2;
+    display(); // the request is still pending: a full redraw
+    EXPECT_TRUE(closeTo(designPixel(80 + 12, 160 + 12).r, fontCharAlpha('H')));
+    EXPECT_EQ(designPixel(640, 480).b, 0);
+    slideshowPicture = 0;
+}
+
+TEST_F(Frame, StartupPictureFrame)
+{
+    snprintf(startupImageName, sizeof startupImageName, "sky.ppm");
+    mode = 1;
+    display();
+    EXPECT_EQ(designPixel(640, 480).b, 200);
+    EXPECT_EQ(designPixel(100 + 20, 300 + 8).b, 200);
+    startupImageName[0] = '\0';
+}
+
+// --- the info line ---
+TEST_F(Frame, InfoLineTakesOverTickerZeroWhenSwitchedOn)
+{
+    snprintf(infoText, sizeof infoText, "     Playing x.mod");
+    activeText = 1;
+    display();
+    EXPECT_EQ(scrollText, infoText);
+    EXPECT_EQ(designPixel(100 + 16 + 12, 300 + 12).r, 0); // a blank
+    EXPECT_TRUE(closeTo(designPixel(100 + 16 * 6 + 12, 300 + 12).r, fontCharAlpha('P')));
+    infoText[0] = '\0';
+    display();
+    EXPECT_EQ(scrollText, nullptr);
+    activeText = 0;
+    snprintf(infoText, sizeof infoText, "     Playing x.mod");
+    display();
+    EXPECT_EQ(scrollText, nullptr);
+}
+
+// --- the window ---
+TEST_F(Frame, WideWindowKeepsBlackBarsAndRedrawsAfterAResize)
+{
+    display();
+    display();
+    ASSERT_EQ(drawFrame, -1);
+    // A window of another shape: the picture is pillarboxed and drawn in full again.
+    ASSERT_TRUE(offscreenOpen(1600, 960));
+    makeFontAtlas(&texture[0]);
+    makePlainImage(&menuSlots[0], "a_top.ppm", 1280, 100, {200, 0, 0, 255});
+    makePlainImage(&menuSlots[1], "b_bottom.ppm", 1280, 100, {0, 200, 0, 255});
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0, 0, 0, 0);
+    display();
+    EXPECT_EQ(drawFrame, 1);
+    EXPECT_EQ(offscreenPixel(100, 50).r, 0);   // left bar
+    EXPECT_EQ(offscreenPixel(1500, 50).r, 0);  // right bar
+    EXPECT_EQ(offscreenPixel(200, 50).r, 200); // the top menu starts at x = 160
+    EXPECT_EQ(offscreenPixel(1439, 50).r, 200);
+}
