@@ -1,8 +1,8 @@
 // Frame composition: the title line (heading tag, name after '_', right-aligned page
 // label, cuts), the "[bkg=" lookup, and whole frames on real Mesa: what a full redraw
 // shows, exactly two full redraws per request with only the tickers drawn in between
-// (counted as frames, as quads and as pixels), no article loaded, the mode switch, the
-// info line, and the black bars of a full-screen window that is not 4:3.
+// (counted as frames, as quads and as pixels), no article loaded, the slideshow switch,
+// the info line, and the black bars of a full-screen window that is not 4:3.
 #include "app/clock.h"
 #include "app/composition.h"
 #include "app/screen.h"
@@ -46,22 +46,14 @@ TEST(TitleLine, LongNameIsCutAndOverwrittenByTheLabel)
     EXPECT_EQ(titleOf(name.c_str(), 12, 9), "[h1]" + std::string(23, 'n') + "Page 10 (12)");
 }
 
-TEST(TitleLine, NameWithoutUnderscoreIsShownWhole)
+TEST(TitleLine, NameWithoutUnderscoreAndLabelsLongerThanTheLine)
 {
     EXPECT_EQ(titleOf("Intro", 1, 0, 20), "[h1]Intro     ");
-}
-
-TEST(TitleLine, LabelLongerThanTheLineIsCutToIt)
-{
     EXPECT_EQ(titleOf("01_Ab", 3, 0, 4), "[h1]Pa");
     EXPECT_EQ(titleOf("01_Ab", 3, 0, 16), "[h1]Page 1 (");
-}
-
-TEST(TitleLine, SmallBufferShortensTheLine)
-{
-    char line[12];
-    buildTitleLine(line, sizeof line, "01_Abcdefghijk", 1, 0, 70);
-    EXPECT_STREQ(line, "[h1]Abcdefg");
+    char small[12]; // a buffer shorter than the line shortens it
+    buildTitleLine(small, sizeof small, "01_Abcdefghijk", 1, 0, 70);
+    EXPECT_STREQ(small, "[h1]Abcdefg");
 }
 
 // --- background lookup ---
@@ -251,14 +243,11 @@ TEST_F(Frame, ArticleBackgroundIsDimmedBehindTheText)
     firstrun = 1;
     display();
     EXPECT_EQ(designPixel(640, 480).b, 0); // no "[bkg=": the default slot is never drawn
-}
-
-TEST_F(Frame, BackgroundTagWithoutBracketDrawsNoPicture)
-{
     setArticle(1, "04_Sky", "[bkg=sky.ppm Up");
     currentArticle = 1;
+    firstrun = 1;
     display();
-    EXPECT_EQ(designPixel(640, 480).b, 0);
+    EXPECT_EQ(designPixel(640, 480).b, 0); // no closing ']': no picture
 }
 
 // --- two full redraws per request ---
@@ -297,15 +286,6 @@ TEST_F(Frame, BetweenRequestsOnlyTheTickersAreDrawnCountedInQuads)
     EXPECT_EQ(offscreenSwapCount(), 10);
 }
 
-TEST_F(Frame, TickersKeepMovingBetweenRedraws)
-{
-    display();
-    display();
-    fakeUsec = 320000; // 32 ticks: one character on
-    display();
-    EXPECT_TRUE(closeTo(designPixel(100 + 16 + 12, 300 + 12).r, fontCharAlpha('B')));
-}
-
 // --- no article ---
 TEST_F(Frame, NoArticleDrawsMenusTroughAndTickersOnly)
 {
@@ -342,16 +322,6 @@ TEST_F(Frame, SlideshowIgnoresRedrawRequestsUntilItEnds)
     EXPECT_TRUE(closeTo(designPixel(80 + 12, 160 + 12).r, fontCharAlpha('H')));
     EXPECT_EQ(designPixel(640, 480).b, 0);
     slideshowPicture = 0;
-}
-
-TEST_F(Frame, StartupPictureFrame)
-{
-    snprintf(startupImageName, sizeof startupImageName, "sky.ppm");
-    mode = 1;
-    display();
-    EXPECT_EQ(designPixel(640, 480).b, 200);
-    EXPECT_EQ(designPixel(100 + 20, 300 + 8).b, 200);
-    startupImageName[0] = '\0';
 }
 
 // --- the info line ---

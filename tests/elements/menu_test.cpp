@@ -1,6 +1,6 @@
-// Menu images on real Mesa: placement at the top and bottom edge, scaling to the design
-// width (tiled and single-texture images), the whole-unit tile width that leaves a strip
-// at the right, and the colour key and empty tile parts letting the picture beneath show.
+// Menu images on real Mesa: placement at the top and bottom edge, free slots, scaling to
+// the design width (tiled and single-texture images), the whole-unit tile width that
+// leaves a strip at the right, and keyed-out and empty tile parts showing what is beneath.
 #include "elements/menu.h"
 #include "elements/render_fixtures.h"
 #include <gtest/gtest.h>
@@ -38,6 +38,16 @@ TEST_F(Menu, FullWidthImageAtTopAndBottom)
     EXPECT_TRUE(isBlue(designPixel(640, 759)));
     EXPECT_TRUE(isMenu(designPixel(0, 760)));
     EXPECT_TRUE(isMenu(designPixel(1279, 959)));
+
+    // A free slot (no name) or a failed load draws nothing.
+    paintBeneath();
+    menu.tiles = 0;
+    drawMenu(&menu, 0);
+    menu.tiles = 1;
+    menu.name[0] = '\0';
+    drawMenu(&menu, 0);
+    drawMenu(nullptr, 0);
+    EXPECT_TRUE(isBlue(designPixel(10, 10)));
 }
 
 TEST_F(Menu, HalfWidthImageIsDoubledTexelByTexel)
@@ -95,20 +105,6 @@ TEST_F(Menu, EmptyTilePartAndKeyedBlackLetTheBackgroundShow)
     EXPECT_TRUE(isMenu(designPixel(150, 50)));
 }
 
-TEST_F(Menu, FreeOrFailedSlotDrawsNothing)
-{
-    makePlainImage(&menu, "top.ppm", 1280, 200, kMenu);
-    my_texture freeSlot = menu;
-    freeSlot.name[0] = '\0';
-    my_texture failed = menu;
-    failed.tiles = 0;
-    paintBeneath();
-    drawMenu(&freeSlot, 0);
-    drawMenu(&failed, 0);
-    drawMenu(nullptr, 0);
-    EXPECT_TRUE(isBlue(designPixel(10, 10)));
-}
-
 // --- small images (a choice: scaled to the design width, never drawn oversized) ---
 TEST_F(Menu, SmallImageIsScaledToTheDesignWidth)
 {
@@ -123,40 +119,4 @@ TEST_F(Menu, SmallImageIsScaledToTheDesignWidth)
     EXPECT_TRUE(isMenu(designPixel(639, 900)));
     EXPECT_EQ(designPixel(640, 900).g, 255);
     EXPECT_EQ(designPixel(1279, 959).g, 255);
-}
-
-TEST_F(Menu, LowResolutionPlacesTheSameDesignRectangle)
-{
-    ASSERT_TRUE(openScreen(1));
-    makePlainImage(&menu, "top.ppm", 1280, 200, kMenu);
-    paintBeneath();
-    drawMenu(&menu, 1);
-    EXPECT_TRUE(isBlue(offscreenPixel(320, 379)));
-    EXPECT_TRUE(isMenu(offscreenPixel(320, 380)));
-    EXPECT_TRUE(isMenu(offscreenPixel(639, 479)));
-}
-
-// --- the state the article bar and the tickers find ---
-TEST_F(Menu, LeavesAlphaTestOnAndBlendingOff)
-{
-    makePlainImage(&menu, "top.ppm", 1280, 200, kMenu);
-    glEnable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    drawMenu(&menu, 0);
-    GLint src, dst, func, env;
-    GLfloat ref;
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    glGetIntegerv(GL_ALPHA_TEST_FUNC, &func);
-    glGetFloatv(GL_ALPHA_TEST_REF, &ref);
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
-    EXPECT_EQ(src, GL_SRC_ALPHA);
-    EXPECT_EQ(dst, GL_ONE);
-    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
-    EXPECT_EQ(func, GL_GREATER);
-    EXPECT_EQ(ref, 0.0f);
-    EXPECT_EQ(env, GL_REPLACE);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
 }

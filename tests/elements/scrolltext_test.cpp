@@ -90,6 +90,8 @@ TEST_F(Ticker, AtTimeZeroFirstGlyphIsBrightAndLastIsBlack)
     EXPECT_TRUE(closeTo(quarter(0, 0), 255));
     EXPECT_TRUE(closeTo(code(0, 0), fontCharAlpha('A')));
     EXPECT_TRUE(closeTo(code(1, 0), fontCharAlpha('B')));
+    EXPECT_TRUE(closeTo(code(5, 0), fontCharAlpha('A'))); // the text repeats without a gap
+    EXPECT_TRUE(closeTo(code(6, 0), fontCharAlpha('B')));
     EXPECT_EQ(quarter(7, 0), 0);
 }
 
@@ -123,14 +125,6 @@ TEST_F(Ticker, AfterThirtyTwoTicksTheTextHasMovedOneCharacter)
     EXPECT_TRUE(closeTo(quarter(0, 0), 255));
     EXPECT_TRUE(closeTo(code(0, 0), fontCharAlpha('B')));
     EXPECT_EQ(scrolltimer, 32);
-}
-
-TEST_F(Ticker, ShortTextRepeatsWithoutAGap)
-{
-    scrolltext1(0, white, 0, 0);
-    EXPECT_TRUE(closeTo(code(4, 0), fontCharAlpha('E')));
-    EXPECT_TRUE(closeTo(code(5, 0), fontCharAlpha('A')));
-    EXPECT_TRUE(closeTo(code(6, 0), fontCharAlpha('B')));
 }
 
 TEST_F(Ticker, MiddleGlyphsTakeTheColourArgument)

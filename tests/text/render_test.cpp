@@ -104,6 +104,17 @@ TEST_F(Render, CutRowEndsWithAHyphen)
     EXPECT_TRUE(shows(80, 176, 't'));
 }
 
+// A tag opening a paragraph belongs to that paragraph's row, as in pagination: the
+// "[h1]" behind it is no marker there, so the row is a plain indented one showing it.
+TEST_F(Render, TagAfterALineFeedOpensTheNextRowAsPaginationCountsIt)
+{
+    draw("[ni]ab\n[col=1 0 0 1][h1]cd");
+    rgba bracket = quarter(96, 176);
+    EXPECT_TRUE(closeTo(bracket.r, 255));
+    EXPECT_EQ(bracket.g, 0);
+    EXPECT_TRUE(closeTo(code(96 + 4 * 16, 176).r, fontCharAlpha('c')));
+}
+
 TEST_F(Render, PageStopsAfterMaxRowsPlusOne)
 {
     MAX_ROWS = 2;
@@ -146,23 +157,19 @@ TEST_F(Render, ColourSpanModulatesUntilItsEnd)
     EXPECT_TRUE(closeTo(after.b, fontCharAlpha('e')));
 }
 
-TEST_F(Render, HexColourDividesBy256)
+TEST_F(Render, HexColourDividesBy256AndBadDigitsKeepTheColour)
 {
     draw("[ni][col=#ff8000]a");
     rgba p = quarter(80, 160);
     EXPECT_TRUE(closeTo(p.r, 254)); // 255 * 255/256
     EXPECT_TRUE(closeTo(p.g, 128));
     EXPECT_EQ(p.b, 0);
-}
-
-TEST_F(Render, UnreadableHexColourKeepsThePreviousColour)
-{
-    draw("[ni][col=0 1 0 1]a[col=#zz]b");
+    draw("[ni][col=0 1 0 1]a[col=#zz]b"); // unreadable digits keep the colour
     EXPECT_EQ(quarter(96, 160).r, 0);
     EXPECT_TRUE(closeTo(quarter(96, 160).g, 255));
 }
 
-TEST_F(Render, ColourEndInsideAnItemTurnsTheRestWhite)
+TEST_F(Render, ColourOrItemEndInsideTheOtherTurnsTheRestWhite)
 {
     draw("[ni][mi=_NEXT]ab[/col]cd[/mi]");
     rgba item = quarter(80, 160), rest = quarter(112, 160);
@@ -170,11 +177,7 @@ TEST_F(Render, ColourEndInsideAnItemTurnsTheRestWhite)
     EXPECT_TRUE(closeTo(item.b, 255));
     EXPECT_TRUE(closeTo(rest.r, 255));
     EXPECT_TRUE(closeTo(rest.g, 255));
-}
-
-TEST_F(Render, ItemEndInsideAColourSpanTurnsTheRestWhite)
-{
-    draw("[ni][col=1 0 0 1]a[mi=_NEXT]b[/mi]c[/col]");
+    draw("[ni][col=1 0 0 1]a[mi=_NEXT]b[/mi]c[/col]"); // and an item's end inside a span
     EXPECT_EQ(quarter(80, 160).g, 0);
     EXPECT_TRUE(closeTo(quarter(112, 160).g, 255));
 }
@@ -209,6 +212,8 @@ TEST_F(Render, ItemRectanglesAreInWindowPixelsAtBothResolutions)
         EXPECT_STREQ(tune.link, "tune.mod");
         EXPECT_FLOAT_EQ(tune.x0, (80 + 16 * 16) * r);
     }
+    draw("[ni]plain"); // each call replaces the previous call's items
+    EXPECT_EQ(numberOfMenuSelections, 2);
 }
 
 TEST_F(Render, ItemOverTwoRowsSpansFromFirstGlyphToClosingRow)
@@ -220,14 +225,6 @@ TEST_F(Render, ItemOverTwoRowsSpansFromFirstGlyphToClosingRow)
     EXPECT_FLOAT_EQ(s.y0, 160);
     EXPECT_FLOAT_EQ(s.x1, 80 + 4 * 16 + 16);
     EXPECT_FLOAT_EQ(s.y1, 192);
-}
-
-TEST_F(Render, EachCallReplacesThePreviousItems)
-{
-    draw("[ni][mi=a]x[/mi][mi=b]y[/mi]");
-    EXPECT_EQ(numberOfMenuSelections, 4);
-    draw("[ni]plain");
-    EXPECT_EQ(numberOfMenuSelections, 2);
 }
 
 // Mended: items beyond the 256-record table are drawn but not registered.
@@ -276,7 +273,7 @@ TEST_F(Render, StrayClosingTagChangesNoRecord)
     EXPECT_FLOAT_EQ(menuSelections[2].x1, 80 + 16 + 6 * 16 + 16);
 }
 
-TEST_F(Render, ItemOpenAtThePageEndIsClickableUpToThere)
+TEST_F(Render, ItemsCutByThePageEndOrWithoutGlyphs)
 {
     MAX_ROWS = 0;
     draw("[ni]see [mi=_NEXT]more\n[ni]text[/mi]");
@@ -284,10 +281,7 @@ TEST_F(Render, ItemOpenAtThePageEndIsClickableUpToThere)
     EXPECT_FLOAT_EQ(s.x0, 80 + 4 * 16);
     EXPECT_FLOAT_EQ(s.x1, 80 + 8 * 16 + 16);
     EXPECT_FLOAT_EQ(s.y1, 176);
-}
-
-TEST_F(Render, ItemWithoutVisibleGlyphGetsAnEmptyRectangle)
-{
+    // An item with no visible glyph gets an empty rectangle, not the record's old one.
     menuSelections[2] = {1, 1, 500, 500, 0, "old"};
     draw("[ni]a[mi=_NEXT][/mi]b");
     EXPECT_EQ(menuSelections[2].x0, 0.0f);
@@ -331,11 +325,9 @@ TEST_F(RenderBackground, FullSizePictureIsDimmedTileByTile)
     EXPECT_TRUE(closeTo(designPixel(1279, 959).r, 72)); // tile 19: (50 + 190) * 0.3
     EXPECT_TRUE(closeTo(designPixel(300, 10).r, 18));   // tile 1
     EXPECT_TRUE(closeTo(designPixel(10, 300).r, 30));   // tile 5
-}
+    EXPECT_TRUE(closeTo(designPixel(80 + 2, 128 + 2).r, 255)); // the title over it
 
-TEST_F(RenderBackground, HiddenTitleStillDrawsTheBackground)
-{
-    articleShowTitle = 0;
+    articleShowTitle = 0; // a hidden title still has its background
     drawText(1, 1, 1);
-    EXPECT_TRUE(closeTo(designPixel(90, 138).g, 60)); // background, no glyph over it
+    EXPECT_TRUE(closeTo(designPixel(80 + 2, 128 + 2).g, 60));
 }
