@@ -1,7 +1,120 @@
-// Owns hit testing and link words.
+// Owns hit testing, the hover state (mouseOverMenuItem) and what a click on a selection does:
+// the link words, article links and tune links. Only a click here requests the quit.
 #include "input/mouse.h"
+#include "app/lifecycle.h"
+#include "app/screen.h"
+#include "app/viewport.h"
+#include "content/catalogue.h"
+#include "input/pointer.h"
+#include "music/link.h"
+#include "text/navigation.h"
+#include <cstring>
 
 int mouseOverMenuItem = -1;
 
-void processMouse(int, int, int, int) {}
-void processMousePassiveMotion(int, int) {}
+// freeglut's button codes; without a wheel callback the wheel arrives as buttons 3 to 6
+// (vertical, then horizontal), which are no input here.
+enum { BUTTON_LEFT = 0, BUTTON_WHEEL_FIRST = 3, BUTTON_WHEEL_LAST = 6, STATE_UP = 1 };
+
+bool selectionContains(const menuSelection& s, float x, float y)
+{
+    return x > s.x0 && x < s.x1 && y > s.y0 && y < s.y1;
+}
+
+int findSelectionAt(const menuSelection* table, int count, int first, float x, float y)
+{
+    if (count > MAX_MENU_SELECTIONS) count = MAX_MENU_SELECTIONS;
+    for (int i = first < 0 ? 0 : first; i < count; i++)
+        if (selectionContains(table[i], x, y)) return i;
+    return -1;
+}
+
+hoverChange decideHover(int oldItem, int newItem, int constantCount, int shownPointer)
+{
+    hoverChange c{-1, false};
+    if (newItem < 0 && shownPointer != 0) c.pointer = 0;
+    if (newItem == oldItem) return c;
+    if (newItem >= 0 && shownPointer != 1) c.pointer = 1;
+    bool onArticleItem = newItem >= constantCount;
+    bool leftArticleItem = newItem < 0 && oldItem >= constantCount;
+    c.redraw = onArticleItem || leftArticleItem;
+    return c;
+}
+
+// Window position -> the chosen resolution's pixels, the space the rectangles are stored in.
+static void toScreen(int x, int y, float* sx, float* sy)
+{
+    int px, py;
+    windowToScreen(x, y, &px, &py);
+    *sx = (float)px;
+    *sy = (float)py;
+}
+
+void processMousePassiveMotion(int x, int y)
+{
+    float sx, sy;
+    toScreen(x, y, &sx, &sy);
+    int old = mouseOverMenuItem;
+    mouseOverMenuItem = findSelectionAt(menuSelections, numberOfMenuSelections, 0, sx, sy);
+    hoverChange c = decideHover(old, mouseOverMenuItem, numberOfConstantMenuSelections, currentPointer);
+    if (c.pointer >= 0) setPointer(c.pointer);
+    if (c.redraw) firstrun = 1;
+}
+
+// The link words; true when `link` is one of them (it has then been carried out).
+static bool followLinkWord(const char* link)
+{
+    if (strcmp(link, "_QUIT") == 0) endAll = 1; // the next idle call shuts down
+    else if (strcmp(link, "_NEXT") == 0) showNextArticle();
+    else if (strcmp(link, "_PREV") == 0) showPrevArticle();
+    else if (strcmp(link, "_NMUSIC") == 0) playNextMusic();
+    else if (strcmp(link, "_PMUSIC") == 0) playPrevMusic();
+    else if (strcmp(link, "_NPAGE") == 0) showNextPage();
+    else if (strcmp(link, "_PPAGE") == 0) showPrevPage();
+    else return false;
+    return true;
+}
+
+static bool followArticleLink(const char* link)
+{
+    int index = findArticle(link);
+    if (index < 0 || index >= articles) return false;
+    currentArticle = index;
+    currentPage = 0;
+    firstrun = 1;
+    mouseOverMenuItem = -1;
+    return true;
+}
+
+// Every selection under the point, in index order: a link word or an article ends the walk;
+// a tune (or a link that names neither) is handed to the player and the walk goes on.
+static void followSelectionsAt(float x, float y)
+{
+    for (int i = findSelectionAt(menuSelections, numberOfMenuSelections, 0, x, y); i >= 0;
+         i = findSelectionAt(menuSelections, numberOfMenuSelections, i + 1, x, y)) {
+        menuSelection& s = menuSelections[i];
+        // The link field is fixed-size; never read past it even if a writer left no terminator.
+        char link[sizeof s.link];
+        memcpy(link, s.link, sizeof link);
+        link[sizeof link - 1] = '\0';
+        if (s.kind == 0) {
+            if (followLinkWord(link) || followArticleLink(link)) return;
+            playSongByName(link);
+        } else if (s.kind == 1) {
+            playSongByName(link);
+        }
+    }
+}
+
+void processMouse(int button, int state, int x, int y)
+{
+    if (button >= BUTTON_WHEEL_FIRST && button <= BUTTON_WHEEL_LAST) return;
+    if (mode == 1) {
+        endStartupImage();
+        return;
+    }
+    if (button != BUTTON_LEFT || state != STATE_UP) return;
+    float sx, sy;
+    toScreen(x, y, &sx, &sy);
+    followSelectionsAt(sx, sy);
+}

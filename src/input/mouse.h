@@ -1,7 +1,24 @@
-// Mouse clicks and hovering over the menu selections.
+// Mouse clicks and hovering over the menu selections. The hit test and the hover decision
+// are plain functions over the selection records, so they can be checked without a window.
 #pragma once
+#include "prefs/prefs.h"
 
 extern int mouseOverMenuItem;
 
 void processMouse(int button, int state, int x, int y);
 void processMousePassiveMotion(int x, int y);
+
+// True when (x, y), in the chosen resolution's pixels, lies strictly inside the record's
+// rectangle: a point on an edge is outside.
+bool selectionContains(const menuSelection& s, float x, float y);
+// The first of the records first..count-1 that contains the point, or -1.
+int findSelectionAt(const menuSelection* table, int count, int first, float x, float y);
+
+// What a pointer move from selection oldItem to newItem (-1: none) calls for.
+struct hoverChange {
+    int pointer;  // shape to set, or -1 to leave the shape alone
+    bool redraw;  // the article must be drawn again to show or drop its highlight
+};
+// shownPointer is the shape on the window now; selections from constantCount on belong
+// to the page on screen.
+hoverChange decideHover(int oldItem, int newItem, int constantCount, int shownPointer);

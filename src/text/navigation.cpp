@@ -1,7 +1,52 @@
-// Owns page and article navigation.
+// Owns moving the reading position (currentArticle, currentPage) through pages and articles.
+// Pages stop at both ends of an article; articles form a ring; every move asks for a redraw.
 #include "text/navigation.h"
+#include "app/screen.h"
+#include "content/catalogue.h"
 
-void showNextPage() {}
-void showPrevPage() {}
-void showNextArticle() {}
-void showPrevArticle() {}
+// With nothing loaded there is no position to move: the operations only ask for the redraw.
+static bool haveArticle()
+{
+    return articles > 0 && articleArray && currentArticle >= 0 && currentArticle < articles;
+}
+
+// The last page index of the current article; an article without a page table still has page 0.
+static int lastPage()
+{
+    int pages = articleArray[currentArticle].numberOfPages;
+    return pages > 1 ? pages - 1 : 0;
+}
+
+void showNextPage()
+{
+    firstrun = 1;
+    if (!haveArticle()) return;
+    currentPage++;
+    if (currentPage > lastPage()) currentPage = lastPage();
+}
+
+void showPrevPage()
+{
+    firstrun = 1;
+    if (!haveArticle()) return;
+    currentPage--;
+    if (currentPage < 0) currentPage = 0;
+}
+
+void showNextArticle()
+{
+    firstrun = 1;
+    if (articles <= 0) return;
+    currentPage = 0;
+    currentArticle++;
+    if (currentArticle > articles - 1 || currentArticle < 0) currentArticle = 0;
+}
+
+void showPrevArticle()
+{
+    firstrun = 1;
+    if (articles <= 0) return;
+    currentPage = 0;
+    currentArticle--;
+    if (currentArticle < 0 || currentArticle > articles - 1) currentArticle = articles - 1;
+}

@@ -1,0 +1,229 @@
+// The key callbacks: the startup picture consumes the first real key (modifier keys are no
+// key at all), article shortcuts come before the built-in keys, the built-in letters are
+// case-sensitive, function keys open their shortcuts, and the cursor keys navigate.
+#include "app/clock.h"
+#include "app/composition.h"
+#include "app/screen.h"
+#include "content/catalogue.h"
+#include "elements/picture.h"
+#include "input/keyboard.h"
+#include "input/pointer.h"
+#include "prefs/prefs.h"
+#include <GL/freeglut.h>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+int64_t fakeSeconds = 1000;
+void fakeWallClock(int64_t* sec, int64_t* usec)
+{
+    *sec = fakeSeconds;
+    *usec = 0;
+}
+
+class Keyboard : public ::testing::Test {
+protected:
+    articleEntry table[3] = {};
+
+    void SetUp() override
+    {
+        const char* names[3] = {"01_Intro", "02_News", "03_End"};
+        for (int i = 0; i < 3; i++) {
+            snprintf(table[i].name, sizeof table[i].name, "%s", names[i]);
+            table[i].numberOfPages = 4;
+        }
+        articleArray = table;
+        articles = 3;
+        currentArticle = 0;
+        currentPage = 0;
+        mode = 2;
+        firstrun = 0;
+        activeText = 0;
+        memset(keyShortcuts, 0, sizeof keyShortcuts);
+        memset(specialKeyShortcuts, 0, sizeof specialKeyShortcuts);
+    }
+    void TearDown() override
+    {
+        articleArray = nullptr;
+        articles = 0;
+        currentArticle = currentPage = 0;
+        mode = 2;
+        activeText = 0;
+        memset(keyShortcuts, 0, sizeof keyShortcuts);
+        memset(specialKeyShortcuts, 0, sizeof specialKeyShortcuts);
+        setWallClock(nullptr);
+    }
+};
+
+// ---- the startup picture -------------------------------------------------------------------
+
+TEST_F(Keyboard, StartupPictureTakesTheFirstKeyOnly)
+{
+    mode = 1;
+    key('q', 0, 0);
+    EXPECT_EQ(mode, 2); // ended, and `q` did not start the slideshow
+    EXPECT_EQ(firstrun, 1);
+    key('q', 0, 0);
+    EXPECT_EQ(mode, 4);
+
+    mode = 1;
+    specialkey(GLUT_KEY_DOWN, 0, 0);
+    EXPECT_EQ(mode, 2);
+    EXPECT_EQ(currentPage, 0);
+}
+
+TEST_F(Keyboard, EscapeOnTheStartupPictureOnlyEndsThePicture)
+{
+    mode = 1;
+    key(27, 0, 0); // still running
+    EXPECT_EQ(mode, 2);
+}
+
+TEST_F(Keyboard, ModifierKeysAreNoKeyAtAll)
+{
+    const int modifiers[] = {GLUT_KEY_SHIFT_L, GLUT_KEY_SHIFT_R, GLUT_KEY_CTRL_L, GLUT_KEY_CTRL_R,
+                             GLUT_KEY_ALT_L,   GLUT_KEY_ALT_R,   GLUT_KEY_SUPER_L, GLUT_KEY_SUPER_R};
+    mode = 1;
+    for (int k : modifiers) specialkey(k, 0, 0);
+    EXPECT_EQ(mode, 1);
+    EXPECT_EQ(firstrun, 0);
+    mode = 2;
+    for (int k : modifiers) specialkey(k, 0, 0);
+    EXPECT_EQ(currentArticle, 0);
+    EXPECT_EQ(currentPage, 0);
+    EXPECT_EQ(firstrun, 0);
+}
+
+// ---- shortcuts -----------------------------------------------------------------------------
+
+TEST_F(Keyboard, LetterShortcutOpensTheArticleAtItsFirstPage)
+{
+    snprintf(keyShortcuts['n'], 40, "02_News");
+    currentPage = 3;
+    key('n', 0, 0);
+    EXPECT_EQ(currentArticle, 1);
+    EXPECT_EQ(currentPage, 0);
+    EXPECT_EQ(firstrun, 1);
+}
+
+TEST_F(Keyboard, ShortcutComesBeforeTheBuiltInKeyOnlyIfItsArticleExists)
+{
+    snprintf(keyShortcuts['q'], 40, "03_End");
+    key('q', 0, 0);
+    EXPECT_EQ(currentArticle, 2);
+    EXPECT_EQ(mode, 2);
+
+    snprintf(keyShortcuts['q'], 40, "99_Missing");
+    key('q', 0, 0);
+    EXPECT_EQ(mode, 4);
+    EXPECT_EQ(currentArticle, 2);
+}
+
+TEST_F(Keyboard, FunctionKeysOpenTheirShortcuts)
+{
+    snprintf(specialKeyShortcuts[1], 40, "03_End");   // F2
+    snprintf(specialKeyShortcuts[11], 40, "02_News"); // F12
+    snprintf(specialKeyShortcuts[2], 40, "nothing");  // F3
+    specialkey(GLUT_KEY_F2, 0, 0);
+    EXPECT_EQ(currentArticle, 2);
+    currentPage = 2;
+    firstrun = 0;
+    specialkey(GLUT_KEY_F5, 0, 0); // empty entry
+    specialkey(GLUT_KEY_F3, 0, 0); // names no article
+    EXPECT_EQ(currentArticle, 2);
+    EXPECT_EQ(currentPage, 2);
+    EXPECT_EQ(firstrun, 0);
+    specialkey(GLUT_KEY_F12, 0, 0);
+    EXPECT_EQ(currentArticle, 1);
+    EXPECT_EQ(currentPage, 0);
+}
+
+TEST_F(Keyboard, NoArticlesLoadedShortcutsFindNothing)
+{
+    articles = 0;
+    articleArray = nullptr;
+    snprintf(keyShortcuts['n'], 40, "02_News");
+    snprintf(specialKeyShortcuts[0], 40, "02_News");
+    key('n', 0, 0);
+    specialkey(GLUT_KEY_F1, 0, 0);
+    specialkey(GLUT_KEY_RIGHT, 0, 0);
+    EXPECT_EQ(currentArticle, 0);
+    EXPECT_EQ(currentPage, 0);
+}
+
+// ---- built-in keys -------------------------------------------------------------------------
+
+TEST_F(Keyboard, CursorKeysPageAndChangeArticles)
+{
+    specialkey(GLUT_KEY_DOWN, 0, 0);
+    specialkey(GLUT_KEY_DOWN, 0, 0);
+    EXPECT_EQ(currentPage, 2);
+    specialkey(GLUT_KEY_UP, 0, 0);
+    EXPECT_EQ(currentPage, 1);
+    specialkey(GLUT_KEY_LEFT, 0, 0);
+    EXPECT_EQ(currentArticle, 2);
+    EXPECT_EQ(currentPage, 0);
+    specialkey(GLUT_KEY_RIGHT, 0, 0);
+    EXPECT_EQ(currentArticle, 0);
+    firstrun = 0;
+    specialkey(GLUT_KEY_PAGE_DOWN, 0, 0); // not bound
+    specialkey(GLUT_KEY_HOME, 0, 0);
+    EXPECT_EQ(currentPage, 0);
+    EXPECT_EQ(firstrun, 0);
+}
+
+TEST_F(Keyboard, SlideshowKeyTogglesAndStartsItsTimer)
+{
+    setWallClock(fakeWallClock);
+    fakeSeconds = 1000;
+    getTimeWithStatus(CLOCK_START);
+    fakeSeconds = 1007;
+    key('q', 0, 0);
+    EXPECT_EQ(mode, 4);
+    EXPECT_EQ(slideshowTimerStart, 700);
+    EXPECT_EQ(firstrun, 1);
+    firstrun = 0;
+    specialkey(GLUT_KEY_DOWN, 0, 0); // keys keep working on the magazine underneath
+    EXPECT_EQ(currentPage, 1);
+    key('q', 0, 0);
+    EXPECT_EQ(mode, 2);
+    EXPECT_EQ(firstrun, 1);
+}
+
+TEST_F(Keyboard, InfoLineToggleNeedsNoRedraw)
+{
+    key('i', 0, 0);
+    EXPECT_EQ(activeText, 1);
+    key('i', 0, 0);
+    EXPECT_EQ(activeText, 0);
+    EXPECT_EQ(firstrun, 0);
+    key('a', 0, 0);
+    EXPECT_EQ(firstrun, 1);
+}
+
+TEST_F(Keyboard, PointerKeyRestoresShapeZero)
+{
+    setPointer(1);
+    key('p', 0, 0);
+    EXPECT_EQ(currentPointer, 0);
+}
+
+TEST_F(Keyboard, UpperCaseLettersHaveNoBuiltInAction)
+{
+    setPointer(1);
+    for (unsigned char k : {'Q', 'S', 'I', 'P', 'A'}) key(k, 0, 0);
+    EXPECT_EQ(mode, 2);
+    EXPECT_EQ(activeText, 0);
+    EXPECT_EQ(firstrun, 0);
+    EXPECT_EQ(currentPointer, 1);
+    setPointer(0);
+}
+
+TEST_F(Keyboard, EscapeEndsTheProgramWithStatusZero)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(key(27, 0, 0), ::testing::ExitedWithCode(0), "");
+}
+
+} // namespace

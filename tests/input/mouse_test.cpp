@@ -1,0 +1,259 @@
+// The mouse over the menu selections: the strict hit test and index order, the hover
+// decision (pointer shape and redraw request), window positions converted to the chosen
+// resolution before testing, and what a left-button release on each kind of link does.
+#include "app/screen.h"
+#include "app/viewport.h"
+#include "content/catalogue.h"
+#include "input/mouse.h"
+#include "input/pointer.h"
+#include "prefs/prefs.h"
+#include <GL/freeglut_std.h>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+menuSelection rect(float x0, float y0, float x1, float y1, const char* link, int kind = 0)
+{
+    menuSelection s{x0, y0, x1, y1, kind, {}};
+    snprintf(s.link, sizeof s.link, "%s", link);
+    return s;
+}
+
+// ---- hit test ----------------------------------------------------------------------------
+
+TEST(HitTest, PointsOnEveryEdgeMiss)
+{
+    menuSelection s = rect(50, 100, 150, 200, "x");
+    EXPECT_TRUE(selectionContains(s, 51, 101));
+    EXPECT_TRUE(selectionContains(s, 149.5f, 199.5f));
+    EXPECT_FALSE(selectionContains(s, 50, 150));  // left edge
+    EXPECT_FALSE(selectionContains(s, 150, 150)); // right edge
+    EXPECT_FALSE(selectionContains(s, 100, 100)); // top edge
+    EXPECT_FALSE(selectionContains(s, 100, 200)); // bottom edge
+    EXPECT_FALSE(selectionContains(s, 50, 100));  // corner
+}
+
+TEST(HitTest, AllZeroRecordsAreNeverHit)
+{
+    menuSelection zero{};
+    EXPECT_FALSE(selectionContains(zero, 0, 0));
+    EXPECT_FALSE(selectionContains(zero, 1, 1));
+}
+
+TEST(HitTest, OverlappingSelectionsAreFoundInIndexOrder)
+{
+    menuSelection t[3] = {rect(0, 0, 10, 10, "a"), rect(0, 0, 100, 100, "b"), rect(20, 20, 80, 80, "c")};
+    EXPECT_EQ(findSelectionAt(t, 3, 0, 50, 50), 1);
+    EXPECT_EQ(findSelectionAt(t, 3, 2, 50, 50), 2); // the walk resumes behind an earlier hit
+    EXPECT_EQ(findSelectionAt(t, 3, 0, 5, 5), 0);
+    EXPECT_EQ(findSelectionAt(t, 3, 0, 200, 5), -1);
+    EXPECT_EQ(findSelectionAt(t, 1, 0, 50, 50), -1); // only the records in use count
+}
+
+// ---- hover decision ----------------------------------------------------------------------
+
+const int kConst = 13; // constant selections come first; page items from index 13
+
+TEST(Hover, EnteringAndLeavingConstantSelectionsNeverRedraws)
+{
+    hoverChange in = decideHover(-1, 3, kConst, 0);
+    EXPECT_EQ(in.pointer, 1);
+    EXPECT_FALSE(in.redraw);
+    hoverChange out = decideHover(3, -1, kConst, 1);
+    EXPECT_EQ(out.pointer, 0);
+    EXPECT_FALSE(out.redraw);
+    hoverChange across = decideHover(3, 4, kConst, 1);
+    EXPECT_EQ(across.pointer, -1); // shape 1 already shows
+    EXPECT_FALSE(across.redraw);
+}
+
+TEST(Hover, ArticleItemsRedrawOnEnterAndOnLeavingToEmptySpace)
+{
+    EXPECT_TRUE(decideHover(-1, kConst, kConst, 0).redraw);
+    EXPECT_TRUE(decideHover(kConst, -1, kConst, 1).redraw);
+    EXPECT_TRUE(decideHover(kConst, kConst + 1, kConst, 1).redraw);
+    EXPECT_TRUE(decideHover(2, kConst, kConst, 1).redraw);
+    // Straight from an article item onto a constant selection: the stale highlight stays.
+    EXPECT_FALSE(decideHover(kConst, 2, kConst, 1).redraw);
+}
+
+TEST(Hover, StayingPutChangesNothingButEmptySpaceRestoresShapeZero)
+{
+    hoverChange same = decideHover(kConst, kConst, kConst, 0);
+    EXPECT_EQ(same.pointer, -1); // same item: stop before the shape is set
+    EXPECT_FALSE(same.redraw);
+    hoverChange nowhere = decideHover(-1, -1, kConst, 5); // `p` was not pressed, shape 5 shows
+    EXPECT_EQ(nowhere.pointer, 0);
+    EXPECT_FALSE(nowhere.redraw);
+    EXPECT_EQ(decideHover(-1, -1, kConst, 0).pointer, -1);
+}
+
+// ---- callbacks over the global tables -----------------------------------------------------
+
+class MouseCallbacks : public ::testing::Test {
+protected:
+    articleEntry table[3] = {};
+
+    void SetUp() override
+    {
+        computeScreenMetrics(1); // 640x480: rectangles in half the design units
+        setWindowSize(640, 480);
+        memset(menuSelections, 0, sizeof menuSelections);
+        numberOfConstantMenuSelections = 2;
+        menuSelections[0] = rect(0, 0, 100, 50, "_NPAGE");
+        menuSelections[1] = rect(100, 0, 200, 50, "_QUIT");
+        numberOfMenuSelections = 2;
+        const char* names[3] = {"01_Intro", "02_News", "03_End"};
+        for (int i = 0; i < 3; i++) {
+            snprintf(table[i].name, sizeof table[i].name, "%s", names[i]);
+            table[i].numberOfPages = 3;
+        }
+        articleArray = table;
+        articles = 3;
+        currentArticle = 0;
+        currentPage = 0;
+        mode = 2;
+        firstrun = 0;
+        endAll = 0;
+        mouseOverMenuItem = -1;
+        setPointer(0);
+    }
+    void TearDown() override
+    {
+        articleArray = nullptr;
+        articles = 0;
+        currentArticle = currentPage = 0;
+        endAll = 0;
+        mode = 2;
+        mouseOverMenuItem = -1;
+        numberOfMenuSelections = 0;
+        numberOfConstantMenuSelections = 13;
+        memset(menuSelections, 0, sizeof menuSelections);
+        computeScreenMetrics(1);
+        setWindowSize(640, 480);
+    }
+    void addPageItem(menuSelection s) { menuSelections[numberOfMenuSelections++] = s; }
+    void click(int x, int y)
+    {
+        processMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y);
+        processMouse(GLUT_LEFT_BUTTON, GLUT_UP, x, y);
+    }
+};
+
+TEST_F(MouseCallbacks, HoverSetsShapeAndRedrawOnlyForPageItems)
+{
+    addPageItem(rect(100, 100, 300, 120, "02_News"));
+    processMousePassiveMotion(50, 25);
+    EXPECT_EQ(mouseOverMenuItem, 0);
+    EXPECT_EQ(currentPointer, 1);
+    EXPECT_EQ(firstrun, 0);
+    processMousePassiveMotion(150, 110);
+    EXPECT_EQ(mouseOverMenuItem, 2);
+    EXPECT_EQ(firstrun, 1);
+    firstrun = 0;
+    processMousePassiveMotion(600, 400);
+    EXPECT_EQ(mouseOverMenuItem, -1);
+    EXPECT_EQ(currentPointer, 0);
+    EXPECT_EQ(firstrun, 1);
+}
+
+// A full-screen 1280x1024 window shows the 640x480 picture scaled by 2 between bars of 32
+// rows: window positions must be mapped back before the test, or clicks miss.
+TEST_F(MouseCallbacks, PositionsAreMappedFromTheLetterboxedWindow)
+{
+    setWindowSize(1280, 1024);
+    processMousePassiveMotion(150, 32 + 50); // picture (75, 25): on _NPAGE
+    EXPECT_EQ(mouseOverMenuItem, 0);
+    processMousePassiveMotion(150, 10); // in the top bar
+    EXPECT_EQ(mouseOverMenuItem, -1);
+    click(150, 32 + 50);
+    EXPECT_EQ(currentPage, 1);
+
+    computeScreenMetrics(0); // 1280x960 picture in the same window: bars, no scaling
+    menuSelections[0] = rect(0, 0, 200, 100, "_NPAGE");
+    click(150, 32 + 90);
+    EXPECT_EQ(currentPage, 2);
+    click(150, 32 + 100 + 2); // below the rectangle once the bar is accounted for
+    EXPECT_EQ(currentPage, 2);
+}
+
+TEST_F(MouseCallbacks, OnlyTheLeftButtonsReleaseActs)
+{
+    processMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 50, 25);
+    EXPECT_EQ(currentPage, 0);
+    processMouse(GLUT_RIGHT_BUTTON, GLUT_UP, 50, 25);
+    processMouse(GLUT_MIDDLE_BUTTON, GLUT_UP, 50, 25);
+    EXPECT_EQ(currentPage, 0);
+    processMouse(GLUT_LEFT_BUTTON, GLUT_UP, 50, 25);
+    EXPECT_EQ(currentPage, 1);
+}
+
+TEST_F(MouseCallbacks, QuitIsOnlyRequested)
+{
+    click(150, 25);
+    EXPECT_EQ(endAll, 1); // still running: the idle callback carries it out
+}
+
+TEST_F(MouseCallbacks, LinkWordsAreCaseSensitiveAndStopTheWalk)
+{
+    addPageItem(rect(0, 100, 100, 200, "_next"));   // not a link word; no article, no song
+    addPageItem(rect(0, 100, 100, 200, "_NEXT"));
+    addPageItem(rect(0, 100, 100, 200, "_NEXT"));   // never reached
+    click(50, 150);
+    EXPECT_EQ(currentArticle, 1);
+
+    menuSelections[3] = rect(0, 100, 100, 200, "_PREV");
+    click(50, 150);
+    EXPECT_EQ(currentArticle, 0);
+}
+
+TEST_F(MouseCallbacks, ArticleLinkOpensItsFirstPageAndDropsTheHover)
+{
+    currentPage = 2;
+    addPageItem(rect(100, 100, 300, 120, "03_End"));
+    processMousePassiveMotion(150, 110);
+    firstrun = 0;
+    click(150, 110);
+    EXPECT_EQ(currentArticle, 2);
+    EXPECT_EQ(currentPage, 0);
+    EXPECT_EQ(firstrun, 1);
+    EXPECT_EQ(mouseOverMenuItem, -1);
+}
+
+TEST_F(MouseCallbacks, StartupPictureTakesTheFirstButtonOnlyNotTheWheel)
+{
+    mode = 1;
+    processMouse(3, GLUT_DOWN, 50, 25); // wheel up
+    processMouse(4, GLUT_UP, 50, 25);   // wheel down
+    EXPECT_EQ(mode, 1);
+    processMouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 50, 25);
+    EXPECT_EQ(mode, 2);
+    EXPECT_EQ(firstrun, 1);
+    EXPECT_EQ(currentPage, 0);
+    processMouse(GLUT_LEFT_BUTTON, GLUT_UP, 50, 25); // the release that follows is a click
+    EXPECT_EQ(currentPage, 1);
+}
+
+TEST_F(MouseCallbacks, WheelIsNoClick)
+{
+    for (int b = 3; b <= 6; b++) {
+        processMouse(b, GLUT_DOWN, 50, 25);
+        processMouse(b, GLUT_UP, 50, 25);
+    }
+    EXPECT_EQ(currentPage, 0);
+}
+
+TEST_F(MouseCallbacks, NoArticlesLoadedLinksFindNothing)
+{
+    articles = 0;
+    articleArray = nullptr;
+    addPageItem(rect(0, 100, 100, 200, "02_News"));
+    click(50, 150);
+    EXPECT_EQ(currentArticle, 0);
+    click(50, 25); // _NPAGE: nothing to page, only the redraw request
+    EXPECT_EQ(currentPage, 0);
+    EXPECT_EQ(firstrun, 1);
+}
+
+} // namespace
