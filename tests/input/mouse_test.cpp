@@ -4,6 +4,9 @@
 #include "app/screen.h"
 #include "app/viewport.h"
 #include "content/catalogue.h"
+#include "content/directories.h"
+#include "music/link.h"
+#include "music/sandbox.h"
 #include "input/mouse.h"
 #include "input/pointer.h"
 #include "prefs/prefs.h"
@@ -254,6 +257,43 @@ TEST_F(MouseCallbacks, NoArticlesLoadedLinksFindNothing)
     click(50, 25); // _NPAGE: nothing to page, only the redraw request
     EXPECT_EQ(currentPage, 0);
     EXPECT_EQ(firstrun, 1);
+}
+
+// Tune items (and links that name no article but a song) go to the player one after the
+// other, and the walk goes on behind them. No player runs in the sandbox, so each song is
+// requested directly: the later one wins.
+TEST_F(MouseCallbacks, SongSelectionsAreAllHandledInIndexOrder)
+{
+    sandbox box;
+    sandboxOpen(&box);
+    numberOfSongs = 2;
+    snprintf(songNames[0], sizeof songNames[0], "\"Songs/a.mod\"");
+    snprintf(songNames[1], sizeof songNames[1], "\"Songs/b.mod\"");
+    loadingSong = 0;
+    changeSong = 0;
+    currentSong = 0;
+    addPageItem(rect(0, 100, 100, 200, "b.mod", 1));
+    addPageItem(rect(0, 100, 100, 200, "a.mod", 0)); // no article of that name: a song
+    addPageItem(rect(0, 100, 100, 200, "x.mod", 2)); // unknown kind: never acted on
+    addPageItem(rect(0, 100, 100, 200, "_NPAGE"));
+    click(50, 150);
+    EXPECT_EQ(currentSong, 0);
+    EXPECT_EQ(changeSong, 1);
+    EXPECT_EQ(currentPage, 1);
+
+    // While a song start is under way, tune clicks do not queue further changes.
+    loadingSong = 1;
+    changeSong = 0;
+    click(50, 150);
+    EXPECT_EQ(currentSong, 0);
+    EXPECT_EQ(changeSong, 0);
+    EXPECT_EQ(currentPage, 2);
+
+    numberOfSongs = 0;
+    memset(songNames, 0, sizeof songNames);
+    loadingSong = 1;
+    changeSong = 1;
+    sandboxClose(&box);
 }
 
 } // namespace
