@@ -8,7 +8,10 @@
 #include "elements/picture.h"
 #include "input/keyboard.h"
 #include "input/pointer.h"
+#include "music/link.h"
+#include "music/sandbox.h"
 #include "prefs/prefs.h"
+#include "support/offscreen.h"
 #include <GL/freeglut.h>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -218,6 +221,29 @@ TEST_F(Keyboard, UpperCaseLettersHaveNoBuiltInAction)
     EXPECT_EQ(firstrun, 0);
     EXPECT_EQ(currentPointer, 1);
     setPointer(0);
+}
+
+// Regression: `s` read the back buffer at once, so a screenshot taken right behind a page
+// change showed the page before it. Both full frames are drawn first now.
+TEST_F(Keyboard, ScreenshotComesAfterBothFullFrames)
+{
+    sandbox box;
+    sandboxOpen(&box);
+    ASSERT_TRUE(offscreenOpen(1280, 960));
+    articleArray = nullptr; // the magazine view without articles: menus, bar, tickers
+    articles = 0;
+    int16_t pendingSong = changeSong;
+    changeSong = 0;
+    drawFrame = -1;
+    offscreenResetSwapCount();
+    key('s', 0, 0);
+    EXPECT_EQ(offscreenSwapCount(), 2);
+    EXPECT_EQ(drawFrame, -1); // no full frame still due: both buffers hold the picture
+    EXPECT_EQ(firstrun, 0);
+    EXPECT_TRUE(std::filesystem::exists(box.runtime + "/screenshot.ppm"));
+    changeSong = pendingSong;
+    offscreenClose();
+    sandboxClose(&box);
 }
 
 TEST_F(Keyboard, EscapeEndsTheProgramWithStatusZero)
