@@ -3,7 +3,6 @@
 // catalogue or a page-less article never moves the position out of range.
 #include "app/screen.h"
 #include "content/catalogue.h"
-#include "input/mouse.h"
 #include "text/navigation.h"
 #include <gtest/gtest.h>
 
@@ -55,15 +54,6 @@ TEST_F(Navigation, PagesStopAtBothEndsButStillAskForARedraw)
     EXPECT_EQ(firstrun, 1);
 }
 
-TEST_F(Navigation, SinglePageArticleKeepsPageZero)
-{
-    currentArticle = 1;
-    showNextPage();
-    EXPECT_EQ(currentPage, 0);
-    showPrevPage();
-    EXPECT_EQ(currentPage, 0);
-}
-
 // Regression: an article without a page table (zero pages) sent the next-page operation
 // to page -1, which the renderer would index with.
 TEST_F(Navigation, ArticleWithoutPagesStaysOnPageZero)
@@ -105,15 +95,6 @@ TEST_F(Navigation, OneArticleStaysButGoesBackToItsFirstPage)
     showPrevArticle();
     EXPECT_EQ(currentArticle, 0);
     EXPECT_EQ(currentPage, 0);
-}
-
-TEST_F(Navigation, HoverIsLeftForTheMouseToFindAgain)
-{
-    mouseOverMenuItem = 14;
-    showNextArticle();
-    showNextPage();
-    EXPECT_EQ(mouseOverMenuItem, 14);
-    mouseOverMenuItem = -1;
 }
 
 // ---- nothing loaded ----------------------------------------------------------------------
