@@ -27,7 +27,13 @@ bool offscreenOpen(int width, int height)
 
 void offscreenClose()
 {
-    if (context) OSMesaDestroyContext(context);
+    if (!context) return;
+    // A test may end inside feedback or selection mode with its buffer already gone;
+    // leave it before the context is torn down, and never destroy a current context.
+    glRenderMode(GL_RENDER);
+    glFinish();
+    OSMesaMakeCurrent(nullptr, nullptr, 0, 0, 0);
+    OSMesaDestroyContext(context);
     context = nullptr;
 }
 
