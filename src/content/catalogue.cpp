@@ -1,6 +1,7 @@
 // Owns the article table and the current reading position. Articles are read whole and
 // paginated once here; nothing else allocates or frees article texts and page tables.
 #include "content/catalogue.h"
+#include "platform/files.h"
 #include "platform/dirlist.h"
 #include <cstdio>
 #include <cstdlib>
@@ -34,16 +35,10 @@ static void releaseAll()
 // meanwhile can't run past the buffer.
 static char* readWholeFile(const char* path)
 {
-    FILE* f = fopen(path, "rb");
+    long size;
+    FILE* f = openRegularFile(path, &size);
     if (!f) {
         fprintf(stderr, "Unable to open article '%s'\n", path);
-        return nullptr;
-    }
-    long size = -1;
-    if (fseek(f, 0, SEEK_END) == 0) size = ftell(f);
-    if (size < 0 || fseek(f, 0, SEEK_SET) != 0) {
-        fprintf(stderr, "Unable to read article '%s'\n", path);
-        fclose(f);
         return nullptr;
     }
     char* text = (char*)malloc((size_t)size + 1);

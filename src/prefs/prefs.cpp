@@ -3,6 +3,7 @@
 #include "prefs/prefs.h"
 #include "app/screen.h"
 #include "prefs/values.h"
+#include "platform/files.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -160,14 +161,9 @@ static void setScrollLength(char* list)
 static char* readScrollFile(const char* path, int* opened)
 {
     *opened = 0;
-    FILE* file = fopen(path, "rb");
+    long size;
+    FILE* file = openRegularFile(path, &size);
     if (!file) return nullptr;
-    long size = -1;
-    if (fseek(file, 0, SEEK_END) == 0) size = ftell(file);
-    if (size < 0 || fseek(file, 0, SEEK_SET) != 0) {
-        fclose(file);
-        return nullptr;
-    }
     *opened = 1;
     char* text = (char*)malloc((size_t)size + 1);
     if (text) {
@@ -340,14 +336,9 @@ static void handleLine(char* line)
 
 int loadPrefs(const char* fileName)
 {
-    FILE* file = fopen(fileName, "rb");
+    long size;
+    FILE* file = openRegularFile(fileName, &size);
     if (!file) return -1;
-    long size = -1;
-    if (fseek(file, 0, SEEK_END) == 0) size = ftell(file);
-    if (size < 0 || fseek(file, 0, SEEK_SET) != 0) {
-        fclose(file);
-        return -1;
-    }
     char* buffer = (char*)malloc((size_t)size + 1);
     if (!buffer) {
         fprintf(stderr, "Unable to allocate data for prefs file!\n");

@@ -262,6 +262,18 @@ TEST_F(Prefs, ScrollFilesSkipAMissingFileForTheSameSlot)
     EXPECT_EQ(scrollLength[1], 0);
 }
 
+// Regression: a scroll file name that is a directory ("." or a subfolder) was measured
+// with fseek/ftell, which reports an absurd size for a directory, and the reader asked
+// for that much memory. A directory is now a file that can't be read.
+TEST_F(Prefs, ADirectoryNamedAsScrollFileCannotBeRead)
+{
+    writeFile("ScrollTexts/b", "text");
+    std::string err = load("SCROLLTEXTS: 1\nSCROLL_FILES: .,b\n");
+    EXPECT_EQ(err, "Unable to read scroll file '.'\n");
+    ASSERT_EQ(numberOfScrollTexts, 1);
+    EXPECT_STREQ(scrollTexts[0], "text");
+}
+
 TEST_F(Prefs, UnfilledScrollSlotsHaveNoText)
 {
     writeFile("ScrollTexts/only", "x");
