@@ -1,6 +1,8 @@
 """The mouse pointer a person sees over the real viewer: with a pointer sheet in the magazine
 the window shows shape 0 (32x32, hot spot top-left, colour 0 transparent) from start-up on,
-read back from the X server through XFixes, and Escape still ends the program with status 0."""
+read back from the X server through XFixes, and Escape still ends the program with status 0.
+Hovering, in both resolutions: a constant menu selection and an article's [mi=] item show
+shape 1, empty space shape 0, and `p` over an item puts shape 0 back."""
 import ctypes
 import os
 import shutil
@@ -110,6 +112,96 @@ class PointerTest(unittest.TestCase):
         v.key("Escape")
         self.assertEqual(v.wait_exit(), 0)
         self.assertNotIn("pointer", v.stderr().lower())
+
+
+# Design-space layout of the hover magazine. The constant selection and the article item lie
+# apart from each other and from the bottom centre, where the harness parks the pointer.
+MENU = (900, 600, 1100, 700)
+ITEM_TEXT = "LINKLINK"
+TEXT_X, TEXT_Y = 80, 160  # the article's text origin when prefs.txt leaves it alone
+# The item's first row: one 16-unit cell per character, plus the cell its rectangle adds.
+ITEM = (TEXT_X, TEXT_Y, TEXT_X + 16 * (len(ITEM_TEXT) + 1), TEXT_Y + 16)
+EMPTY = (640, 420)
+
+
+def centre(rect):
+    return (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2
+
+
+def make_hover_magazine(root):
+    prefs = "MENUS: 1\nMENU_COORDS: %d,%d,%d,%d\nMENU_LINKS: _NPAGE\n" % MENU
+    article = "[ni][mi=_NPAGE]%s[/mi]\n[ni]TEXT AFTER THE ITEM" % ITEM_TEXT
+    harness.make_magazine(root, prefs, {"01_Pointer": article})
+    write_sheet(root)
+
+
+class HoverTest(unittest.TestCase):
+    """Each case starts its own viewer in one resolution; a person moves the mouse."""
+
+    def start(self, resolution):
+        root = tempfile.mkdtemp(prefix="pagovia-hover-")
+        self.addCleanup(shutil.rmtree, root, True)
+        make_hover_magazine(root)
+        x = harness.XServer()
+        self.addCleanup(x.stop)
+        reader = CursorReader(x.display)
+        self.addCleanup(reader.close)
+        v = harness.Viewer(x, root, resolution=resolution)
+        self.addCleanup(v.stop)
+        v.point_inside()
+        self.reader = reader
+        self.wait_shape(0, "start-up")
+        return v
+
+    def wait_shape(self, n, when):
+        want = (32, 32, 0, 0, expected_shape(n))
+
+        def shown():
+            return self.reader.read() == want
+        try:
+            harness.wait_for(shown, 10, what="shape %d (%s)" % (n, when))
+        except TimeoutError:
+            got = self.reader.read()
+            seen = [k for k in (0, 1) if got and got[:4] == want[:4] and got[4] == expected_shape(k)]
+            shows = "shape %d" % seen[0] if seen else "another pointer"
+            self.fail("%s: wanted shape %d, the window shows %s" % (when, n, shows))
+
+    def move_to(self, v, design_point):
+        v.move(*v.design_to_screen(*design_point))
+
+    def press_here(self, v, key):
+        """A key pressed where the pointer is: Viewer.key would park the pointer first."""
+        v.x.xdotool("key", key)
+
+    def test_constant_selection_switches_shape(self):
+        for resolution in ("lo", "hi"):
+            with self.subTest(resolution=resolution):
+                v = self.start(resolution)
+                self.move_to(v, centre(MENU))
+                self.wait_shape(1, "over the constant selection")
+                self.move_to(v, EMPTY)
+                self.wait_shape(0, "off the constant selection")
+
+    def test_article_item_and_p(self):
+        for resolution in ("lo", "hi"):
+            with self.subTest(resolution=resolution):
+                v = self.start(resolution)
+                self.move_to(v, centre(ITEM))
+                self.wait_shape(1, "over the article item")
+                self.move_to(v, EMPTY)
+                self.wait_shape(0, "off the article item")
+
+                self.move_to(v, centre(ITEM))
+                self.wait_shape(1, "back over the article item")
+                self.press_here(v, "p")
+                self.wait_shape(0, "p over the item")
+                # Straight from the item onto another selection: the hand comes back.
+                self.move_to(v, centre(MENU))
+                self.wait_shape(1, "from the item onto the constant selection")
+
+                v.key("Escape")
+                self.assertEqual(v.wait_exit(), 0)
+                self.assertNotIn("pointer", v.stderr().lower())
 
 
 if __name__ == "__main__":
