@@ -23,30 +23,39 @@ static const atlasGrid GRIDS[2] = {
 
 struct glyphFit {
     int pixelWidth, pixelHeight, baseline;
+    bool fullHinting;
 };
 
-// The largest size at which every printable ASCII glyph fits its cell from top to bottom,
-// with the baseline placed so that ascenders and descenders both fit. Glyphs are stretched
-// to fill most of the cell's width: at their natural width (0.6 em) a row of square cells
-// looks letter-spaced.
+static bool isLetterOrDigit(unsigned c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The largest size at which the letters and digits fit their cell from ascender to
+// descender; the baseline leaves room for the ascenders. Brackets, the backquote and the
+// underscore reach further and lose a pixel row at the cell's edge rather than shrink
+// everything. In the 8-pixel grid one row of descender may be lost too: letters a pixel
+// taller read better there than complete tails. Glyphs are stretched to fill most of the
+// cell's width: at their natural width (0.6 em) a row of square cells looks letter-spaced.
 static glyphFit fitCell(fontFace* font, int cell)
 {
-    glyphFit best = {cell, cell, cell - 1};
+    bool small = cell < 12;
+    int slack = small ? 1 : 0;
+    int w = (cell * 136 + 50) / 100;
     for (int h = cell + 4; h >= 4; h--) {
-        int w = (cell * 136 + 50) / 100;
         int above = 0, below = 0;
         for (unsigned c = 33; c < 127; c++) {
             glyphBitmap g;
-            if (!fontGlyph(font, c, w, h, &g)) continue;
+            if (!isLetterOrDigit(c) || !fontGlyph(font, c, w, h, &g, small)) continue;
             if (g.top > above) above = g.top;
             if (g.image.height - g.top > below) below = g.image.height - g.top;
         }
-        if (above + below <= cell) {
-            best = {w, h, above + (cell - above - below) / 2};
-            break;
+        if (above + below <= cell + slack) {
+            int spare = cell - above - below;
+            return {w, h, above + (spare > 0 ? spare / 2 : 0), small};
         }
     }
-    return best;
+    return {w, cell, cell - 1, small};
 }
 
 static void drawCell(std::vector<unsigned char>& grey, const glyphBitmap& g, int cellX, int cellY,
@@ -54,6 +63,10 @@ static void drawCell(std::vector<unsigned char>& grey, const glyphBitmap& g, int
 {
     int x0 = cellX + (cell - g.advance) / 2 + g.left;
     int y0 = cellY + baseline - g.top;
+    // A glyph wholly below the baseline (the underscore) would lose its only ink to the
+    // cell's edge in the small grid: lift it into the cell.
+    int overflow = y0 + g.image.height - (cellY + cell);
+    if (g.top <= 0 && overflow > 0) y0 -= overflow;
     for (int y = 0; y < g.image.height; y++) {
         int py = y0 + y;
         if (py < cellY || py >= cellY + cell) continue;  // accents above a capital are cut
@@ -71,7 +84,7 @@ static void drawGrid(fontFace* font, const atlasGrid& grid, std::vector<unsigned
     for (unsigned code = 33; code <= grid.last; code++) {
         if (code >= 127 && code < 161) continue;  // DEL and the C1 controls have no picture
         glyphBitmap g;
-        if (!fontGlyph(font, code, fit.pixelWidth, fit.pixelHeight, &g)) continue;
+        if (!fontGlyph(font, code, fit.pixelWidth, fit.pixelHeight, &g, fit.fullHinting)) continue;
         int k = (int)code - 32;
         int cellX = (k % grid.perRow) * grid.cell;
         int cellY = grid.top + (k / grid.perRow) * grid.cell;

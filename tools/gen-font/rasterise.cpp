@@ -27,14 +27,14 @@ void fontClose(fontFace* font)
     font->library = nullptr;
 }
 
-bool fontGlyph(fontFace* font, unsigned code, int pixelWidth, int pixelHeight, glyphBitmap* out)
+bool fontGlyph(fontFace* font, unsigned code, int pixelWidth, int pixelHeight, glyphBitmap* out,
+               bool fullHinting)
 {
     FT_UInt index = FT_Get_Char_Index(font->face, code);
     if (index == 0) return false;
     if (FT_Set_Pixel_Sizes(font->face, pixelWidth, pixelHeight) != 0) return false;
-    // Light hinting snaps stems vertically only, which keeps the antialiased edges soft but
-    // the baseline and x-height on whole pixels.
-    if (FT_Load_Glyph(font->face, index, FT_LOAD_TARGET_LIGHT) != 0) return false;
+    if (FT_Load_Glyph(font->face, index, fullHinting ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_LIGHT) != 0)
+        return false;
     if (FT_Render_Glyph(font->face->glyph, FT_RENDER_MODE_NORMAL) != 0) return false;
     FT_GlyphSlot slot = font->face->glyph;
     const FT_Bitmap& bm = slot->bitmap;

@@ -30,7 +30,10 @@ struct fontFace {
 bool fontOpen(fontFace* font, const char* path);
 void fontClose(fontFace* font);
 // Renders one character code (Unicode = Latin-1 below 256) at a pixel size whose width may
-// differ from its height (a wider cell stretches the glyph). False when the face has no glyph.
-bool fontGlyph(fontFace* font, unsigned code, int pixelWidth, int pixelHeight, glyphBitmap* out);
+// differ from its height (a wider cell stretches the glyph). Full hinting snaps stems in both
+// directions, which keeps tiny glyphs crisp; light hinting only snaps them vertically.
+// False when the face has no glyph.
+bool fontGlyph(fontFace* font, unsigned code, int pixelWidth, int pixelHeight, glyphBitmap* out,
+               bool fullHinting = false);
 // Sets a whole line of text; *baseline receives the baseline row inside the mask.
 greyImage fontText(fontFace* font, const char* text, int pixelHeight, int* baseline);

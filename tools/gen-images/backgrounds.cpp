@@ -205,6 +205,40 @@ static canvas drawMandelbrot()
     return c;
 }
 
+// Rings spreading from three stones dropped into still water, where they meet.
+static canvas drawRipples()
+{
+    canvas c = canvasMake(W, H, {0, 0, 0});
+    const float sx[3] = {300.0f, 980.0f, 700.0f}, sy[3] = {260.0f, 380.0f, 800.0f};
+    for (int y = 0; y < H; y++) {
+        for (int x = 0; x < W; x++) {
+            float wave = 0.0f;
+            for (int k = 0; k < 3; k++) wave += cosf(hypotf(x - sx[k], y - sy[k]) / 14.0f);
+            float v = 0.5f + wave / 6.0f;
+            rgbf deep = mix({0.0f, 0.08f, 0.2f}, {0.0f, 0.25f, 0.35f}, (float)y / H);
+            canvasAt(c, x, y) = add(deep, scale({0.3f, 0.8f, 0.9f}, powf(clamp01(v), 3.0f)));
+        }
+    }
+    return c;
+}
+
+// Glowing embers: fractal noise bent by more noise, read through a fire palette.
+static canvas drawEmbers()
+{
+    canvas c = canvasMake(W, H, {0, 0, 0});
+    for (int y = 0; y < H; y++) {
+        for (int x = 0; x < W; x++) {
+            float qx = fbm(x / 300.0f, y / 300.0f, 4, 301), qy = fbm(x / 300.0f + 5.2f, y / 300.0f + 1.3f, 4, 302);
+            float v = fbm(x / 220.0f + 4.0f * qx, y / 220.0f + 4.0f * qy, 5, 303);
+            float t = smoothstep(0.3f, 0.75f, v);
+            rgbf col = t < 0.5f ? mix({0.05f, 0.0f, 0.02f}, {0.7f, 0.1f, 0.02f}, t * 2.0f)
+                                : mix({0.7f, 0.1f, 0.02f}, {1.0f, 0.75f, 0.2f}, (t - 0.5f) * 2.0f);
+            canvasAt(c, x, y) = col;
+        }
+    }
+    return c;
+}
+
 const backgroundPicture BACKGROUNDS[] = {
     {"bkg4.pbm", drawDefault},
     {"plasma.ppm", drawPlasma},
@@ -214,6 +248,8 @@ const backgroundPicture BACKGROUNDS[] = {
     {"aurora.ppm", drawAurora},
     {"tunnel.ppm", drawTunnel},
     {"mandelbrot.ppm", drawMandelbrot},
+    {"ripples.ppm", drawRipples},
+    {"embers.ppm", drawEmbers},
 };
 const int NUMBER_OF_BACKGROUNDS = sizeof BACKGROUNDS / sizeof BACKGROUNDS[0];
 

@@ -138,15 +138,15 @@ void canvasBox(canvas& c, int x0, int y0, int x1, int y1, int radius, rgbf top, 
     }
 }
 
-void canvasSoftGlow(canvas& c, int x0, int y0, int x1, int y1, rgbf colour, float strength)
+void canvasTint(canvas& c, int x0, int y0, int x1, int y1, rgbf left, rgbf right)
 {
     for (int y = y0; y < y1; y++) {
         if (y < 0 || y >= c.height) continue;
         for (int x = x0; x < x1; x++) {
-            if (x < 0 || x >= c.width) continue;
-            rgbf& dst = canvasAt(c, x, y);
-            dst = add(dst, scale(colour, strength));
-            c.opaque[(size_t)y * c.width + x] = 1;
+            if (x < 0 || x >= c.width || !c.opaque[(size_t)y * c.width + x]) continue;
+            rgbf tint = mix(left, right, (float)(x - x0) / (float)(x1 - x0));
+            rgbf& p = canvasAt(c, x, y);
+            p = {p.r * tint.r, p.g * tint.g, p.b * tint.b};
         }
     }
 }

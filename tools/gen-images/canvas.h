@@ -36,7 +36,8 @@ int canvasText(canvas& c, fontFace* font, const char* text, int pixelHeight, int
                rgbf colour, bool shadow);
 // A rounded box filled with a vertical gradient, marked opaque.
 void canvasBox(canvas& c, int x0, int y0, int x1, int y1, int radius, rgbf top, rgbf bottom);
-void canvasSoftGlow(canvas& c, int x0, int y0, int x1, int y1, rgbf colour, float strength);
+// Multiplies the opaque pixels of a box by a colour running from left to right.
+void canvasTint(canvas& c, int x0, int y0, int x1, int y1, rgbf left, rgbf right);
 
 // Writes a P6 file the viewer reads (header without comments). With keyBlack, pixels not
 // marked opaque are written pure black and opaque ones are never pure black, so the

@@ -26,20 +26,13 @@ static int designTop(int menu)
 
 static void drawPanel(canvas& c, int menu)
 {
-    // A dark steel panel with a glowing edge towards the page.
-    int edge = menu == 0 ? MENU_HEIGHT - 4 : 0;
-    int panelTop = menu == 0 ? 0 : 4;
-    int panelBottom = menu == 0 ? MENU_HEIGHT - 4 : MENU_HEIGHT;
-    canvasBox(c, 0, panelTop, MENU_WIDTH, panelBottom, 0, {0.13f, 0.15f, 0.30f}, {0.04f, 0.05f, 0.13f});
-    for (int y = edge; y < edge + 4; y++) {
-        float strength = y == edge + 1 || y == edge + 2 ? 1.0f : 0.45f;
-        for (int x = 0; x < MENU_WIDTH; x++) {
-            float t = (float)x / MENU_WIDTH;
-            rgbf glow = mix({0.2f, 0.8f, 1.0f}, {1.0f, 0.3f, 0.8f}, 0.5f + 0.5f * sinf(t * 6.2831f));
-            canvasAt(c, x, y) = scale(glow, strength);
-            c.opaque[(size_t)y * c.width + x] = 1;
-        }
-    }
+    // A dark steel bar with rounded ends and a glowing rim, floating a few pixels from the
+    // screen's edges: around it the article's picture shows through the black key.
+    int top = menu == 0 ? 2 : 4;
+    int bottom = top + 60;
+    canvasBox(c, 4, top, MENU_WIDTH - 4, bottom, 18, {1.0f, 1.0f, 1.0f}, {1.0f, 1.0f, 1.0f});
+    canvasTint(c, 4, top, MENU_WIDTH - 4, bottom, {0.2f, 0.8f, 1.0f}, {1.0f, 0.3f, 0.8f});
+    canvasBox(c, 7, top + 3, MENU_WIDTH - 7, bottom - 3, 15, {0.15f, 0.17f, 0.34f}, {0.04f, 0.05f, 0.13f});
 }
 
 static void drawButton(canvas& c, fontFace* bold, const menuButton& b)
