@@ -415,3 +415,454 @@ class GeneratorUsageTest(unittest.TestCase):
         r = subprocess.run([GEN_IMAGES], capture_output=True, text=True)
         self.assertEqual(r.returncode, 2)
         self.assertIn("usage", r.stderr)
+
+
+# --- the real viewer in the assembled magazine -----------------------------------------------------
+
+def copy_magazine():
+    """A private copy of build/demo, so that processes started in it are ours to find."""
+    root = tempfile.mkdtemp(prefix="pagovia-demo-")
+    magazine = os.path.join(root, "demo")
+    shutil.copytree(DEMO, magazine)
+    return magazine
+
+
+def tunedeck_processes(magazine):
+    """Argument lists of the tunedeck processes whose working directory is the magazine."""
+    found = []
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            cwd = os.readlink("/proc/%s/cwd" % pid)
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                argv = f.read().split(b"\0")[:-1]
+        except OSError:
+            continue
+        if cwd == magazine and argv and argv[0].endswith(b"tunedeck"):
+            found.append([a.decode("latin-1") for a in argv])
+    return found
+
+
+def block_means(img, x0, y0, x1, y1, columns, rows, step=4):
+    """Mean colour of each block of a grid over the box, sampled every `step` pixels."""
+    means = []
+    for r in range(rows):
+        for c in range(columns):
+            bx0, bx1 = x0 + (x1 - x0) * c // columns, x0 + (x1 - x0) * (c + 1) // columns
+            by0, by1 = y0 + (y1 - y0) * r // rows, y0 + (y1 - y0) * (r + 1) // rows
+            total, n = [0, 0, 0], 0
+            for y in range(by0, by1, step):
+                for x in range(bx0, bx1, step):
+                    p = img.pixel(x, y)
+                    for k in range(3):
+                        total[k] += p[k]
+                    n += 1
+            means.extend(t / max(n, 1) for t in total)
+    return means
+
+
+def distance(a, b):
+    return max(abs(x - y) for x, y in zip(a, b))
+
+
+class Screen:
+    """Tells from a picture of the screen what the viewer shows: which background picture
+    (from the margin left of the text, where nothing else is drawn), and which page of how
+    many (from the bar's thumb)."""
+    MARGIN = (8, 160, 64, 840)
+    FULL = (0, 0, 1280, 960)
+
+    def __init__(self, magazine, layout):
+        self.layout = layout
+        self.margins, self.pictures = {}, {}
+        folder = os.path.join(magazine, "Images")
+        for name in os.listdir(folder):
+            img = harness.read_ppm(os.path.join(folder, name))
+            self.margins[name] = [v * layout.dimmer for v in block_means(img, *self.MARGIN, 1, 6)]
+            self.pictures[name] = block_means(img, *self.FULL, 4, 3, step=8)
+
+    def background(self, img):
+        sig = block_means(img, *self.MARGIN, 1, 6)
+        return min(self.margins, key=lambda n: distance(sig, self.margins[n]))
+
+    def picture(self, img):
+        """(name, distance) of the picture that fills the screen at full strength."""
+        sig = block_means(img, *self.FULL, 4, 3, step=8)
+        name = min(self.pictures, key=lambda n: distance(sig, self.pictures[n]))
+        return name, distance(sig, self.pictures[name])
+
+    def thumb(self, img):
+        """(top, bottom) of the bar's thumb: white at a fifth over the half-black trough is
+        brighter than any trough pixel over a dimmed picture."""
+        x0, y0, x1, y1 = self.layout.bar
+        x = (x0 + x1) // 2
+        lit = [y for y in range(y0, y1) if min(img.pixel(x, y)) >= 48]
+        return (lit[0], lit[-1] + 1) if lit else None
+
+    def page(self, img):
+        """(page from 0, number of pages) that the bar shows, or None without a thumb."""
+        t = self.thumb(img)
+        if not t:
+            return None
+        y0, y1 = self.layout.bar[1], self.layout.bar[3]
+        pages = max(1, round((y1 - y0) / (t[1] - t[0] + 4)))
+        return round((t[0] - 2 - y0) / ((y1 - y0) / pages)), pages
+
+
+class DemoViewer:
+    """The real viewer full screen in a copy of the demo magazine on a private Xvfb."""
+
+    def __init__(self, resolution="hi"):
+        self.magazine = copy_magazine()
+        self.x = harness.XServer()
+        try:
+            self.viewer = harness.Viewer(self.x, self.magazine, resolution=resolution)
+        except Exception:
+            self.x.stop()
+            raise
+
+    def capture(self, settle=0.4):
+        time.sleep(settle)
+        return self.x.capture()
+
+    def key(self, *keys):
+        self.viewer.key(*keys)
+
+    def click(self, dx, dy):
+        self.viewer.click(*self.viewer.design_to_screen(dx, dy))
+
+    def hover(self, dx, dy):
+        self.viewer.move(*self.viewer.design_to_screen(dx, dy))
+
+    def click_button(self, layout, link):
+        x0, y0, x1, y1 = layout.buttons[link]
+        self.click((x0 + x1) // 2, (y0 + y1) // 2)
+
+    def stop(self):
+        self.viewer.stop()
+        self.x.stop()
+        shutil.rmtree(os.path.dirname(self.magazine), ignore_errors=True)
+
+
+def mean_level(img, box):
+    return sum(block_means(img, *box, 1, 1, step=8)) / 3
+
+
+def probe():
+    """What the viewer of this tree does with the demo, found by running it once as a reader
+    would: {ability: None when it works, else what was missing}."""
+    missing = "the viewer or the assembled demo magazine is not built"
+    found = {k: missing for k in ("draws", "keys", "clicks", "music")}
+    if not (os.path.exists(harness.VIEWER) and os.path.isdir(DEMO)):
+        return found
+    layout = Layout(read_prefs(os.path.join(DEMO, "prefs.txt")))
+    try:
+        demo = DemoViewer()
+    except Exception as e:
+        return {k: "the viewer did not open its window (%s)" % e for k in found}
+    try:
+        startup = demo.capture(1.0)
+        if mean_level(startup, Screen.FULL) < 8:
+            return dict(found, draws="the startup picture is not drawn (the screen stays black)",
+                        keys="nothing is drawn", clicks="nothing is drawn", music="nothing is drawn")
+        found["draws"] = None
+        demo.key("space")
+        welcome = demo.capture()
+        if distance(block_means(startup, *Screen.FULL, 4, 3, step=8), block_means(welcome, *Screen.FULL, 4, 3, step=8)) < 10:
+            found["keys"] = "a key press does not end the startup picture"
+            found["clicks"] = "input is not handled"
+        else:
+            found["keys"] = None
+            demo.click_button(layout, "_NEXT")
+            after = demo.capture()
+            if distance(block_means(welcome, *Screen.MARGIN, 1, 6), block_means(after, *Screen.MARGIN, 1, 6)) < 4:
+                found["clicks"] = "a click on the ARTICLE >> button does not change the article"
+            else:
+                found["clicks"] = None
+        if not os.path.exists(os.path.join(demo.magazine, "musicplayer", "tunedeck")):
+            found["music"] = "tunedeck is not installed in the demo magazine"
+        elif not os.path.isdir(os.path.join(demo.magazine, "Songs")):
+            found["music"] = "the demo has no tunes (tecnoballz-data is not installed)"
+        else:
+            try:
+                harness.wait_for(lambda: tunedeck_processes(demo.magazine), 5.0, what="tunedeck")
+                found["music"] = None
+            except TimeoutError:
+                found["music"] = "the viewer starts no tunedeck for the first tune"
+    finally:
+        demo.stop()
+    return found
+
+
+ABLE = probe()
+
+
+
+def proof_rows(magazine, article):
+    """The rows pagovia-proof lays out for one article: dicts of page, row, start, next, kind,
+    factor; None when the tool is not built."""
+    if not os.path.exists(PROOF):
+        return None
+    r = subprocess.run([PROOF, "--rows", os.path.join("Articles", article)], cwd=magazine,
+                       capture_output=True, text=True)
+    if r.returncode != 0:
+        return None
+    rows = []
+    for line in r.stdout.splitlines():
+        f = line.split()
+        rows.append(dict(page=int(f[0]), row=int(f[1]), start=int(f[2]), next=int(f[4]), kind=f[5],
+                         factor=float(f[6])))
+    return rows
+
+
+def link_spot(text, rows, offset, layout):
+    """(page from 0, x, y): a point on the second letter of the item whose tag is at offset."""
+    row = next(r for r in rows if r["start"] <= offset < r["next"])
+    scale = 2 if row["kind"] == "h" else 1
+    x = layout.text_x + (16 if row["kind"] == "i" else 0)
+    i = row["start"]
+    while i < offset:
+        length = tag_at(text, i)
+        if length:
+            i += length
+            continue
+        x += (16 * row["factor"] if text[i] == " " else 16) * scale
+        i += 1
+    y = layout.text_y + (row["row"] - 1) * layout.row_height + 8
+    return row["page"] - 1, int(x + 24 * scale), y
+
+
+def needs(*abilities):
+    missing = [ABLE[a] for a in abilities if ABLE[a]]
+    return unittest.skipIf(missing, "; ".join(missing))
+
+
+class DemoViewerTest(unittest.TestCase):
+    """The demo as a new reader meets it: the real viewer, real input, pictures of the screen."""
+
+    @classmethod
+    def setUpClass(cls):
+        if not os.path.isdir(DEMO):
+            raise unittest.SkipTest("the demo magazine has not been built")
+        cls.prefs = read_prefs(os.path.join(DEMO, "prefs.txt"))
+        cls.layout = Layout(cls.prefs)
+        cls.screen = Screen(DEMO, cls.layout)
+        cls.articles = articles()
+        cls.names = list(cls.articles)
+        cls.shortcut = {}
+        for token in cls.prefs["KEY_SHORTCUTS"].split(","):
+            key, _, name = token.partition("=")
+            cls.shortcut.setdefault(name, key)
+
+    def setUp(self):
+        self.demo = DemoViewer()
+        self.addCleanup(self.demo.stop)
+
+    def start_reading(self):
+        """Ends the startup picture as a reader does, with a key."""
+        self.demo.key("space")
+        return self.demo.capture()
+
+    def assertShows(self, img, article, page=0, pages=None):
+        self.assertEqual(self.screen.background(img), background_of(self.articles[article]), "not " + article)
+        shown = self.screen.page(img)
+        self.assertIsNotNone(shown, "no bar thumb")
+        self.assertEqual(shown[0], page)
+        if pages is not None:
+            self.assertEqual(shown[1], pages)
+
+    def open_article(self, name, page=0):
+        self.demo.key(self.shortcut[name])
+        for _ in range(page):
+            self.demo.key("Down")
+
+    @needs("draws")
+    def test_startup_picture_shows_the_title(self):
+        img = self.demo.capture(0.5)
+        name, off = self.screen.picture(img)
+        self.assertEqual(name, self.prefs["STARTUP_IMAGE"])
+        self.assertLess(off, 12)
+
+    @needs("draws", "keys")
+    def test_welcome_page_shows_menus_bar_title_and_tickers(self):
+        img = self.start_reading()
+        self.assertShows(img, "00_Welcome", 0, 1)
+        # Both menus as drawn by the generator, see-through parts aside.
+        menus = sorted(os.listdir(os.path.join(DEMO, "Menus")))
+        for (x0, y0, x1, y1) in self.layout.buttons.values():
+            placement = 0 if y1 < 480 else 1
+            menu = harness.read_ppm(os.path.join(DEMO, "Menus", menus[placement]))
+            top = 0 if placement == 0 else 960 - menu.height
+            want = block_means(menu, x0, y0 - top, x1, y1 - top, 2, 1, step=2)
+            got = block_means(img, x0, y0, x1, y1, 2, 1, step=2)
+            self.assertLess(distance(want, got), 6)
+        # The title in its colour above the text.
+        r, g, b = [float(v) * 255 for v in self.prefs["ARTICLE_TITLE_COLOR"].split(",")[:3]]
+        title = [img.pixel(x, y) for y in range(self.layout.text_y - 32, self.layout.text_y - 16)
+                 for x in range(self.layout.text_x, self.layout.text_x + 600)]
+        self.assertGreater(sum(1 for p in title if abs(p[0] - r) < 30 and abs(p[1] - g) < 30 and abs(p[2] - b) < 40), 30)
+        # Readable white text over the dimmed picture.
+        body = [img.pixel(x, y) for y in range(self.layout.text_y, self.layout.text_y + 90, 2)
+                for x in range(self.layout.text_x, self.layout.text_x + 1100, 2)]
+        self.assertGreater(sum(1 for p in body if min(p) > 200), 500)
+        for n, (x0, y0, x1, y1) in enumerate(self.layout.tickers):
+            with self.subTest(ticker=n):
+                window = [img.pixel(x, y) for y in range(y0, y1) for x in range(x0 + 16, x1 - 16, 2)]
+                self.assertGreater(sum(1 for p in window if max(p) < 20), len(window) // 2)
+                self.assertGreater(sum(1 for p in window if min(p) > 150), 40)
+
+    @needs("draws", "keys")
+    def test_tickers_run_while_the_page_stands_still(self):
+        self.start_reading()
+        a = self.demo.capture(0.1)
+        b = self.demo.capture(0.5)
+        for n, box in enumerate(self.layout.tickers):
+            self.assertGreater(distance(block_means(a, *box, 8, 1, step=1), block_means(b, *box, 8, 1, step=1)), 3, n)
+        text = (self.layout.text_x, self.layout.text_y, self.layout.text_x + 1120, self.layout.text_y + 600)
+        self.assertLess(distance(block_means(a, *text, 4, 4), block_means(b, *text, 4, 4)), 1)
+
+    @needs("draws", "clicks")
+    def test_menu_buttons_do_what_their_labels_say(self):
+        self.start_reading()
+        steps = [("_NEXT", "01_Reading", 0), ("_NPAGE", "01_Reading", 1), ("_NPAGE", "01_Reading", 1),
+                 ("_PPAGE", "01_Reading", 0), ("_PPAGE", "01_Reading", 0), ("_PREV", "00_Welcome", 0),
+                 ("_PREV", self.names[-1], 0), ("_NEXT", "00_Welcome", 0)]
+        for link, article, page in steps:
+            with self.subTest(button=link, expect=article):
+                self.demo.click_button(self.layout, link)
+                self.assertShows(self.demo.capture(), article, page)
+        self.demo.click_button(self.layout, "_QUIT")
+        self.assertEqual(self.demo.viewer.wait_exit(), 0)
+
+    @needs("draws", "keys")
+    def test_shortcut_keys_open_articles_at_their_first_page(self):
+        self.start_reading()
+        self.open_article("05_Story", 2)
+        self.assertShows(self.demo.capture(), "05_Story", 2)
+        for name, key in self.shortcut.items():
+            with self.subTest(key=key):
+                self.demo.key(key)
+                self.assertShows(self.demo.capture(), name, 0)
+        for token in self.prefs["KEY_SPECIAL_SHORTCUTS"].split(",")[:3]:
+            key, _, name = token.partition("=")
+            with self.subTest(key=key):
+                self.demo.key(key)
+                self.assertShows(self.demo.capture(), name, 0)
+
+    @needs("draws", "clicks")
+    def test_every_article_link_does_what_it_says(self):
+        rows = {name: proof_rows(DEMO, name) for name in self.names}
+        if not all(rows.values()):
+            self.skipTest("pagovia-proof --rows is not built, so the links cannot be found on screen")
+        self.start_reading()
+        for index, name in enumerate(self.names):
+            text = self.articles[name]
+            for offset, link in items(text, "[mi="):
+                if link in ("_QUIT", "_NMUSIC", "_PMUSIC"):
+                    continue  # the quit and tune tests follow these
+                page, x, y = link_spot(text, rows[name], offset, self.layout)
+                with self.subTest(article=name, link=link):
+                    self.open_article(name, page)
+                    self.demo.click(x, y)
+                    img = self.demo.capture()
+                    if link == "_NEXT":
+                        self.assertShows(img, self.names[(index + 1) % len(self.names)])
+                    elif link == "_PREV":
+                        self.assertShows(img, self.names[index - 1])
+                    elif link == "_NPAGE":
+                        pages = max(r["page"] for r in rows[name])
+                        self.assertShows(img, name, min(page + 1, pages - 1))
+                    elif link == "_PPAGE":
+                        self.assertShows(img, name, max(page - 1, 0))
+                    else:
+                        self.assertShows(img, link)
+
+    @needs("draws", "clicks")
+    def test_a_link_under_the_pointer_turns_red(self):
+        rows = proof_rows(DEMO, "00_Welcome")
+        if not rows:
+            self.skipTest("pagovia-proof --rows is not built, so the links cannot be found on screen")
+        self.start_reading()
+        text = self.articles["00_Welcome"]
+        offset, _ = items(text, "[mi=")[0]
+        _, x, y = link_spot(text, rows, offset, self.layout)
+        box = (x - 24, y - 8, x + 100, y + 8)
+
+        def red(img):
+            return sum(1 for yy in range(box[1], box[3]) for xx in range(box[0], box[2])
+                       if img.pixel(xx, yy)[0] > 150 and max(img.pixel(xx, yy)[1:]) < 90)
+        self.assertEqual(red(self.demo.capture()), 0)
+        self.demo.hover(x, y)
+        self.assertGreater(red(self.demo.capture()), 20)
+        self.demo.hover(640, 500)
+        self.assertEqual(red(self.demo.capture()), 0)
+
+    @needs("draws", "clicks")
+    def test_quit_link_ends_the_viewer(self):
+        rows = proof_rows(DEMO, self.names[-1])
+        text = self.articles[self.names[-1]]
+        quits = [o for o, link in items(text, "[mi=") if link == "_QUIT"]
+        if not rows or not quits:
+            self.skipTest("pagovia-proof --rows is not built, or the last article has no quit link")
+        self.start_reading()
+        page, x, y = link_spot(text, rows, quits[0], self.layout)
+        self.open_article(self.names[-1], page)
+        self.demo.capture()
+        self.demo.click(x, y)
+        self.assertEqual(self.demo.viewer.wait_exit(), 0)
+
+    @needs("draws", "keys")
+    def test_slideshow_shows_every_picture_at_full_strength(self):
+        self.start_reading()
+        period = self.layout.slideshow
+        self.demo.key("q")
+        seen = []
+        for _ in range(2):
+            name, off = self.screen.picture(self.demo.capture(period * 0.45))
+            self.assertLess(off, 12, "no picture at full strength")
+            seen.append(name)
+            time.sleep(period * 0.55)
+        self.assertNotEqual(seen[0], seen[1])
+        self.demo.key("q")
+        self.assertShows(self.demo.capture(), "00_Welcome")
+
+    @needs("draws", "keys")
+    def test_screenshot_key_keeps_the_picture_on_screen(self):
+        self.start_reading()
+        shown = self.demo.capture()
+        shot = self.demo.viewer.screenshot()
+        self.assertEqual((shot.width, shot.height), (1280, 960))
+        text = (0, 120, 1280, 840)
+        self.assertLess(distance(block_means(shown, *text, 8, 6), block_means(shot, *text, 8, 6)), 3)
+        self.assertIn("screenshot.ppm", self.demo.viewer.stdout())
+
+    @needs("draws", "clicks", "music")
+    def test_tunes_play_in_turn_and_the_controls_switch_them(self):
+        songs = sorted(os.listdir(os.path.join(DEMO, "Songs")))
+        playing = lambda: [p[1] for p in tunedeck_processes(self.demo.magazine) if len(p) > 1]
+
+        def wait_playing(song):
+            harness.wait_for(lambda: playing() == ["Songs/" + song], 8.0, what="tunedeck playing " + song)
+        wait_playing(songs[0])
+        self.start_reading()
+        self.demo.click_button(self.layout, "_NMUSIC")
+        wait_playing(songs[1])
+        self.demo.click_button(self.layout, "_PMUSIC")
+        wait_playing(songs[0])
+        rows = proof_rows(DEMO, "07_Music")
+        if rows:
+            text = self.articles["07_Music"]
+            offset, tune = items(text, "[music=")[0]
+            page, x, y = link_spot(text, rows, offset, self.layout)
+            self.open_article("07_Music", page)
+            self.demo.capture()
+            self.demo.click(x, y)
+            wait_playing(tune)
+        self.demo.key("Escape")
+        self.assertEqual(self.demo.viewer.wait_exit(), 0)
+        harness.wait_for(lambda: not tunedeck_processes(self.demo.magazine), 5.0, what="no tunedeck left")
+
+
+if __name__ == "__main__":
+    unittest.main()
