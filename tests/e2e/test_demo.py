@@ -168,6 +168,33 @@ class DemoSourcesTest(unittest.TestCase):
                         self.assertLessEqual(len(m.group(2)), 35)
             self.assertLessEqual(len(title_of(name)), 35)
 
+    # the layout, as pagovia-proof sets it with the viewer's own code
+    def proof(self, name):
+        rows = proof_rows(DEMO_SOURCE, name)
+        if rows is None:
+            self.skipTest("pagovia-proof is not built")
+        return rows
+
+    def test_every_link_stays_on_one_row(self):
+        # A wrapped item gets a rectangle from its first letter on one row to its end on the
+        # next, which is empty or covers the wrong words: it cannot be clicked.
+        for name, text in self.articles.items():
+            rows = self.proof(name)
+            for opening in ("[mi=", "[music="):
+                for offset, value in items(text, opening):
+                    end = offset + tag_at(text, offset)
+                    close = min(i for i in (text.find("[/mi]", end), text.find("[/music]", end)) if i >= 0)
+                    where = [n for n, r in enumerate(rows) if r["start"] <= offset < r["next"] or r["start"] <= close < r["next"]]
+                    with self.subTest(article=name, link=value):
+                        self.assertEqual(len(set(where)), 1, where)
+
+    def test_no_page_is_left_empty(self):
+        for name in self.articles:
+            rows = self.proof(name)
+            last = max(r["page"] for r in rows)
+            with self.subTest(article=name):
+                self.assertTrue(any(r["page"] == last and r["length"] > 1 for r in rows))
+
     # prefs.txt
     def test_prefs_uses_every_key(self):
         self.assertEqual([k for k in PREF_KEYS if k not in self.prefs], [])
@@ -611,8 +638,8 @@ def proof_rows(magazine, article):
     rows = []
     for line in r.stdout.splitlines():
         f = line.split()
-        rows.append(dict(page=int(f[0]), row=int(f[1]), start=int(f[2]), next=int(f[4]), kind=f[5],
-                         factor=float(f[6])))
+        rows.append(dict(page=int(f[0]), row=int(f[1]), start=int(f[2]), length=int(f[3]), next=int(f[4]),
+                         kind=f[5], factor=float(f[6])))
     return rows
 
 
@@ -752,7 +779,7 @@ class DemoViewerTest(unittest.TestCase):
 
     @needs("draws", "clicks")
     def test_every_article_link_does_what_it_says(self):
-        rows = {name: proof_rows(DEMO, name) for name in self.names}
+        rows = {name: proof_rows(DEMO_SOURCE, name) for name in self.names}
         if not all(rows.values()):
             self.skipTest("pagovia-proof --rows is not built, so the links cannot be found on screen")
         self.start_reading()
@@ -780,7 +807,7 @@ class DemoViewerTest(unittest.TestCase):
 
     @needs("draws", "clicks")
     def test_a_link_under_the_pointer_turns_red(self):
-        rows = proof_rows(DEMO, "00_Welcome")
+        rows = proof_rows(DEMO_SOURCE, "00_Welcome")
         if not rows:
             self.skipTest("pagovia-proof --rows is not built, so the links cannot be found on screen")
         self.start_reading()
@@ -800,7 +827,7 @@ class DemoViewerTest(unittest.TestCase):
 
     @needs("draws", "clicks")
     def test_quit_link_ends_the_viewer(self):
-        rows = proof_rows(DEMO, self.names[-1])
+        rows = proof_rows(DEMO_SOURCE, self.names[-1])
         text = self.articles[self.names[-1]]
         quits = [o for o, link in items(text, "[mi=") if link == "_QUIT"]
         if not rows or not quits:
@@ -850,7 +877,7 @@ class DemoViewerTest(unittest.TestCase):
         wait_playing(songs[1])
         self.demo.click_button(self.layout, "_PMUSIC")
         wait_playing(songs[0])
-        rows = proof_rows(DEMO, "07_Music")
+        rows = proof_rows(DEMO_SOURCE, "07_Music")
         if rows:
             text = self.articles["07_Music"]
             offset, tune = items(text, "[music=")[0]
