@@ -576,6 +576,31 @@ def mean_level(img, box):
     return sum(block_means(img, *box, 1, 1, step=8)) / 3
 
 
+def probe_music(demo):
+    if not os.path.exists(os.path.join(demo.magazine, "musicplayer", "tunedeck")):
+        return "tunedeck is not installed in the demo magazine"
+    if not os.path.isdir(os.path.join(demo.magazine, "Songs")):
+        return "the demo has no tunes (tecnoballz-data is not installed)"
+    try:
+        harness.wait_for(lambda: tunedeck_processes(demo.magazine), 8.0, what="tunedeck")
+        return None
+    except TimeoutError:
+        return "the viewer starts no tunedeck for the first tune"
+
+
+def probe_input(demo, layout, startup):
+    """(keys, clicks): None for each that works, else what is missing."""
+    demo.key("space")
+    welcome = demo.capture()
+    if distance(block_means(startup, *Screen.FULL, 4, 3, step=8), block_means(welcome, *Screen.FULL, 4, 3, step=8)) < 10:
+        return "a key press does not end the startup picture", "input is not handled"
+    demo.click_button(layout, "_NEXT")
+    after = demo.capture()
+    if distance(block_means(welcome, *Screen.MARGIN, 1, 6), block_means(after, *Screen.MARGIN, 1, 6)) < 4:
+        return None, "a click on the ARTICLE >> button does not change the article"
+    return None, None
+
+
 def probe():
     """What the viewer of this tree does with the demo, found by running it once as a reader
     would: {ability: None when it works, else what was missing}."""
@@ -589,34 +614,14 @@ def probe():
     except Exception as e:
         return {k: "the viewer did not open its window (%s)" % e for k in found}
     try:
+        found["music"] = probe_music(demo)
         startup = demo.capture(1.0)
         if mean_level(startup, Screen.FULL) < 8:
-            return dict(found, draws="the startup picture is not drawn (the screen stays black)",
-                        keys="nothing is drawn", clicks="nothing is drawn", music="nothing is drawn")
-        found["draws"] = None
-        demo.key("space")
-        welcome = demo.capture()
-        if distance(block_means(startup, *Screen.FULL, 4, 3, step=8), block_means(welcome, *Screen.FULL, 4, 3, step=8)) < 10:
-            found["keys"] = "a key press does not end the startup picture"
-            found["clicks"] = "input is not handled"
+            nothing = "nothing is drawn yet"
+            found.update(draws="the startup picture is not drawn (the screen stays black)", keys=nothing, clicks=nothing)
         else:
-            found["keys"] = None
-            demo.click_button(layout, "_NEXT")
-            after = demo.capture()
-            if distance(block_means(welcome, *Screen.MARGIN, 1, 6), block_means(after, *Screen.MARGIN, 1, 6)) < 4:
-                found["clicks"] = "a click on the ARTICLE >> button does not change the article"
-            else:
-                found["clicks"] = None
-        if not os.path.exists(os.path.join(demo.magazine, "musicplayer", "tunedeck")):
-            found["music"] = "tunedeck is not installed in the demo magazine"
-        elif not os.path.isdir(os.path.join(demo.magazine, "Songs")):
-            found["music"] = "the demo has no tunes (tecnoballz-data is not installed)"
-        else:
-            try:
-                harness.wait_for(lambda: tunedeck_processes(demo.magazine), 5.0, what="tunedeck")
-                found["music"] = None
-            except TimeoutError:
-                found["music"] = "the viewer starts no tunedeck for the first tune"
+            found["draws"] = None
+            found["keys"], found["clicks"] = probe_input(demo, layout, startup)
     finally:
         demo.stop()
     return found
@@ -864,13 +869,23 @@ class DemoViewerTest(unittest.TestCase):
         self.assertLess(distance(block_means(shown, *text, 8, 6), block_means(shot, *text, 8, 6)), 3)
         self.assertIn("screenshot.ppm", self.demo.viewer.stdout())
 
+    def wait_playing(self, song):
+        def playing():
+            return [p[1] for p in tunedeck_processes(self.demo.magazine) if len(p) > 1]
+        harness.wait_for(lambda: playing() == ["Songs/" + song], 8.0, what="tunedeck playing " + song)
+
+    @needs("music")
+    def test_first_tune_plays_from_the_start_and_stops_with_the_viewer(self):
+        songs = sorted(os.listdir(os.path.join(DEMO, "Songs")))
+        self.wait_playing(songs[0])
+        self.demo.key("Escape")
+        self.assertEqual(self.demo.viewer.wait_exit(), 0)
+        harness.wait_for(lambda: not tunedeck_processes(self.demo.magazine), 5.0, what="no tunedeck left")
+
     @needs("draws", "clicks", "music")
     def test_tunes_play_in_turn_and_the_controls_switch_them(self):
         songs = sorted(os.listdir(os.path.join(DEMO, "Songs")))
-        playing = lambda: [p[1] for p in tunedeck_processes(self.demo.magazine) if len(p) > 1]
-
-        def wait_playing(song):
-            harness.wait_for(lambda: playing() == ["Songs/" + song], 8.0, what="tunedeck playing " + song)
+        wait_playing = self.wait_playing
         wait_playing(songs[0])
         self.start_reading()
         self.demo.click_button(self.layout, "_NMUSIC")
