@@ -64,9 +64,27 @@ static greyImage dilated(const greyImage& in, int radius)
     return out;
 }
 
+// A glowing grid floor running to the horizon, under the hint to start reading.
+static void drawGridFloor(canvas& c, float horizon)
+{
+    for (int y = (int)horizon; y < c.height; y++) {
+        float depth = (y - horizon) / (c.height - horizon);
+        float z = 1.0f / (depth + 0.03f);
+        for (int x = 0; x < c.width; x++) {
+            float gx = fabsf(fmodf((x - 640.0f) * z / 70.0f + 1000.5f, 1.0f) - 0.5f);
+            float gz = fabsf(fmodf(z * 0.9f + 0.5f, 1.0f) - 0.5f);
+            float line = fmaxf(expf(-gx * gx * 700.0f * depth), expf(-gz * gz * 260.0f / (z * 0.3f + 0.1f)));
+            rgbf floor = mix({0.1f, 0.02f, 0.16f}, {0.02f, 0.0f, 0.05f}, depth);
+            rgbf& p = canvasAt(c, x, y);
+            p = add(mix(p, floor, smoothstep(0.0f, 0.08f, depth)), scale({1.0f, 0.25f, 0.85f}, line * 0.65f * smoothstep(0.04f, 0.7f, depth)));
+        }
+    }
+}
+
 canvas drawStartupPicture(fontFace* regular, fontFace* bold)
 {
     canvas c = drawStartupBackdrop();
+    drawGridFloor(c, 640.0f);
     int baseline = 0;
     greyImage title = padded(fontText(bold, MAGAZINE_TITLE, 210, &baseline), 40);
     int x = (c.width - title.width) / 2, y = 250 - title.height / 2;
