@@ -4,26 +4,39 @@
 #include "images.h"
 #include <cstdio>
 #include <cstring>
-#include <string>
+#include <cerrno>
 #include <sys/stat.h>
 
-static bool makeDirectory(const std::string& path)
+static bool makeDirectory(const char* path)
 {
-    if (mkdir(path.c_str(), 0755) == 0 || errno == EEXIST) return true;
-    fprintf(stderr, "pagovia-gen-images: cannot create '%s'\n", path.c_str());
+    if (mkdir(path, 0755) == 0 || errno == EEXIST) return true;
+    fprintf(stderr, "pagovia-gen-images: cannot create '%s'\n", path);
     return false;
 }
 
-static bool writeAll(const std::string& root, fontFace* regular, fontFace* bold)
+// Writes one picture as root/folder/name; false (with a message) when the path is too long.
+static bool writePicture(const canvas& c, const char* root, const char* folder, const char* name, bool keyBlack)
 {
-    std::string images = root + "/Images", menus = root + "/Menus";
+    char path[1024];
+    if (snprintf(path, sizeof path, "%s/%s/%s", root, folder, name) >= (int)sizeof path) {
+        fprintf(stderr, "pagovia-gen-images: the path '%s' is too long\n", root);
+        return false;
+    }
+    return canvasWrite(c, path, keyBlack);
+}
+
+static bool writeAll(const char* root, fontFace* regular, fontFace* bold)
+{
+    char images[1024], menus[1024];
+    snprintf(images, sizeof images, "%s/Images", root);
+    snprintf(menus, sizeof menus, "%s/Menus", root);
     if (!makeDirectory(root) || !makeDirectory(images) || !makeDirectory(menus)) return false;
     bool ok = true;
     for (int i = 0; i < NUMBER_OF_BACKGROUNDS; i++)
-        ok = canvasWrite(BACKGROUNDS[i].draw(), (images + "/" + BACKGROUNDS[i].name).c_str(), false) && ok;
-    ok = canvasWrite(drawStartupPicture(regular, bold), (images + "/" STARTUP_PICTURE).c_str(), false) && ok;
+        ok = writePicture(BACKGROUNDS[i].draw(), root, "Images", BACKGROUNDS[i].name, false) && ok;
+    ok = writePicture(drawStartupPicture(regular, bold), root, "Images", STARTUP_PICTURE, false) && ok;
     for (int m = 0; m < 2; m++)
-        ok = canvasWrite(drawMenuImage(regular, bold, m), (menus + "/" + MENU_FILES[m]).c_str(), true) && ok;
+        ok = writePicture(drawMenuImage(regular, bold, m), root, "Menus", MENU_FILES[m], true) && ok;
     return ok;
 }
 
