@@ -91,7 +91,8 @@ static canvas drawSunset()
                              : mix({0.55f, 0.1f, 0.45f}, {1.0f, 0.55f, 0.2f}, (t - 0.6f) / 0.4f);
                 float d = hypotf(x - 640.0f, y - 470.0f);
                 bool stripe = y > 470 && fmodf(y - 470.0f, 26.0f) < (y - 470.0f) / 12.0f;
-                if (d < 210.0f && !stripe) p = mix({1.0f, 0.9f, 0.3f}, {1.0f, 0.3f, 0.45f}, clamp01((y - 270.0f) / 330.0f));
+                rgbf sun = mix({1.0f, 0.9f, 0.3f}, {1.0f, 0.3f, 0.45f}, clamp01((y - 270.0f) / 330.0f));
+                if (d < 210.0f && !stripe) p = sun;
                 else p = add(p, scale({1.0f, 0.5f, 0.3f}, 0.4f * expf(-fmaxf(d - 200.0f, 0.0f) / 90.0f)));
                 float hill = horizon - 70.0f * fbm(x / 210.0f, 3.0f, 4, 41) - 20.0f;
                 if (y > hill) p = {0.12f, 0.03f, 0.18f};
@@ -101,7 +102,8 @@ static canvas drawSunset()
                 float gx = fabsf(fmodf((x - 640.0f) * z / 60.0f + 1000.5f, 1.0f) - 0.5f);
                 float gz = fabsf(fmodf(z * 1.2f + 0.5f, 1.0f) - 0.5f);
                 float line = fmaxf(expf(-gx * gx * 900.0f * depth), expf(-gz * gz * 300.0f / (z * 0.3f + 0.1f)));
-                p = add(mix({0.1f, 0.02f, 0.16f}, {0.04f, 0.0f, 0.08f}, depth), scale({1.0f, 0.2f, 0.8f}, line * 0.9f));
+                rgbf ground = mix({0.1f, 0.02f, 0.16f}, {0.04f, 0.0f, 0.08f}, depth);
+                p = add(ground, scale({1.0f, 0.2f, 0.8f}, line * 0.9f));
             }
             canvasAt(c, x, y) = p;
         }

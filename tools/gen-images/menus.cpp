@@ -57,7 +57,9 @@ canvas drawMenuImage(fontFace* regular, fontFace* bold, int menu)
     canvas c = canvasMake(MENU_WIDTH, MENU_HEIGHT, {0.0f, 0.0f, 0.0f});
     drawPanel(c, menu);
     if (menu == 0) drawLogo(c, regular, bold);
-    else canvasText(c, regular, "arrows: read   q: pictures   i: tune   s: snapshot", 15, 640, 36, {0.7f, 0.8f, 1.0f}, false);
+    else
+        canvasText(c, regular, "arrows: read   q: pictures   i: tune   s: snapshot", 15, 640, 36,
+                   {0.7f, 0.8f, 1.0f}, false);
     for (int i = 0; i < NUMBER_OF_MENU_BUTTONS; i++)
         if (MENU_BUTTONS[i].menu == menu) drawButton(c, bold, MENU_BUTTONS[i]);
     return c;

@@ -55,7 +55,8 @@ static greyImage dilated(const greyImage& in, int radius)
             for (int dy = -radius; dy <= radius; dy++)
                 for (int dx = -radius; dx <= radius; dx++) {
                     int xx = x + dx, yy = y + dy;
-                    if (xx < 0 || yy < 0 || xx >= in.width || yy >= in.height || dx * dx + dy * dy > radius * radius) continue;
+                    bool outside = xx < 0 || yy < 0 || xx >= in.width || yy >= in.height;
+                    if (outside || dx * dx + dy * dy > radius * radius) continue;
                     int v = in.pixels[(size_t)yy * in.width + xx];
                     if (v > best) best = v;
                 }
@@ -76,7 +77,8 @@ static void drawGridFloor(canvas& c, float horizon)
             float line = fmaxf(expf(-gx * gx * 700.0f * depth), expf(-gz * gz * 260.0f / (z * 0.3f + 0.1f)));
             rgbf floor = mix({0.1f, 0.02f, 0.16f}, {0.02f, 0.0f, 0.05f}, depth);
             rgbf& p = canvasAt(c, x, y);
-            p = add(mix(p, floor, smoothstep(0.0f, 0.08f, depth)), scale({1.0f, 0.25f, 0.85f}, line * 0.65f * smoothstep(0.04f, 0.7f, depth)));
+            float glow = line * 0.65f * smoothstep(0.04f, 0.7f, depth);  // faded towards the horizon
+            p = add(mix(p, floor, smoothstep(0.0f, 0.08f, depth)), scale({1.0f, 0.25f, 0.85f}, glow));
         }
     }
 }
