@@ -47,13 +47,16 @@ void drawPicture(int index, double brightness)
     if (backgrounds <= 0 || !backgroundArray) return;
     int k = index % backgrounds;
     if (k < 0) k += backgrounds;
-    const my_texture* p = &backgroundArray[k];
+    drawStretchedPicture(&backgroundArray[k], (float)brightness);
+}
+
+void drawStretchedPicture(const my_texture* p, float b)
+{
     if (!hasImage(p)) return;
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
-    float b = (float)brightness;
     for (int r = 0; r < p->tilesY; r++)
         for (int c = 0; c < p->tilesX; c++) {
             glColor4f(b, b, b, 1.0f);

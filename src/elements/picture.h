@@ -21,3 +21,7 @@ double slideshowBrightness(int elapsed, int changeTime);
 void drawPicture(int index, double brightness);
 void slideshowFrame();
 void startupPictureFrame();
+
+// Draws one picture record stretched over the whole design space, its colours multiplied
+// by brightness (0 black, 1 unchanged). The article background and the slideshow share it.
+void drawStretchedPicture(const my_texture* picture, float brightness);

@@ -58,22 +58,6 @@ static void setMode(GLint mode)
     glBegin(GL_QUADS);
 }
 
-// The background picture stretched over the design space, dimmed.
-static void drawBackground(const my_texture* bg)
-{
-    if (!hasImage(bg)) return;
-    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    float d = (float)BKG_DIMMER_VALUE;
-    for (int r = 0; r < bg->tilesY; r++)
-        for (int c = 0; c < bg->tilesX; c++) {
-            glColor3f(d, d, d);
-            drawTileQuad(pictureTile(bg, r, c));
-        }
-}
-
 // A tag's value, cut to fit value (size bytes). The tag was recognised without a buffer,
 // as the layout recognises it, so a value too long for the buffer stays a tag here too.
 static void tagValue(const char* tag, int length, char* value, int size)
@@ -232,7 +216,7 @@ void drawText(int title, int newLine, int background)
     numberOfMenuSelections = numberOfConstantMenuSelections < MAX_MENU_SELECTIONS
                                  ? numberOfConstantMenuSelections
                                  : MAX_MENU_SELECTIONS;
-    if (background) drawBackground(backgroundTexture);
+    if (background) drawStretchedPicture(backgroundTexture, (float)BKG_DIMMER_VALUE);
     if (!texts) return;
     if (title) {
         if (!articleShowTitle) return;
