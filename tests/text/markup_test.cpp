@@ -48,33 +48,17 @@ TEST(Markup, EveryTagWithItsLengthAndValue)
     }
 }
 
-TEST(Markup, EmptyValues)
+TEST(Markup, EmptyValuesValuesAcrossLinesAndNoBuffer)
 {
     tagResult r = tagAt("[mi=]x[/mi]");
     EXPECT_EQ(r.result, TAG_MI);
     EXPECT_EQ(r.length, 5);
     EXPECT_EQ(r.value, "");
     EXPECT_EQ(tagAt("[col=]").length, 6);
-}
-
-TEST(Markup, ValuesMaySpanLines)
-{
-    tagResult r = tagAt("[col=1 1\n0 1]text");
-    EXPECT_EQ(r.result, TAG_COL);
-    EXPECT_EQ(r.value, "1 1\n0 1");
+    EXPECT_EQ(tagAt("[col=1 1\n0 1]text").value, "1 1\n0 1");
     EXPECT_EQ(tagAt("[mi=a]x\n\nmore lines\n[/mi]").result, TAG_MI);
-}
-
-TEST(Markup, ClosingTagsStandAlone)
-{
-    EXPECT_EQ(tagAt("[/mi]").result, TAG_MI_END);
-    EXPECT_EQ(tagAt("[/music]").result, TAG_MUSIC_END);
-}
-
-TEST(Markup, WithoutABufferValuesHaveNoLengthLimit)
-{
-    std::string text = "[mi=" + std::string(5000, 'v') + "]x[/mi]";
-    tagResult r = tagAt(text, 0);
+    // Without a buffer values have no length limit.
+    r = tagAt("[mi=" + std::string(5000, 'v') + "]x[/mi]", 0);
     EXPECT_EQ(r.result, TAG_MI);
     EXPECT_EQ(r.length, 5005);
     EXPECT_EQ(r.err, "");
@@ -100,12 +84,6 @@ TEST(Markup, MissingBracketOrClosingTag)
     tagResult bkg = tagAt("[bkg=x.ppm");
     EXPECT_EQ(bkg.result, TAG_NONE);
     EXPECT_EQ(std::count(bkg.err.begin(), bkg.err.end(), '\n'), 1);
-}
-
-TEST(Markup, AClosingTagBeforeTheOpeningOneDoesNotCount)
-{
-    std::string text = "[/mi]before [mi=x]after";
-    EXPECT_EQ(tagAt(text.substr(11)).result, TAG_NONE);
     // The closing tag must lie behind the first ']', not inside the value.
     EXPECT_EQ(tagAt("[mi=[/mi]]x").result, TAG_NONE);
 }
@@ -120,15 +98,9 @@ TEST(Markup, PlainTextIsNoTagAndSaysNothing)
 }
 
 // --- value length limit ---
-TEST(Markup, A255CharacterValueFitsA256ByteBuffer)
+TEST(Markup, A255CharacterValueFitsA256ByteBufferA256OneIsRefused)
 {
-    tagResult r = tagAt("[col=" + std::string(255, 'c') + "]");
-    EXPECT_EQ(r.result, TAG_COL);
-    EXPECT_EQ(r.value, std::string(255, 'c'));
-}
-
-TEST(Markup, A256CharacterValueIsRefusedWithTheRestOfTheText)
-{
+    EXPECT_EQ(tagAt("[col=" + std::string(255, 'c') + "]").value, std::string(255, 'c'));
     std::string value(256, 'c');
     tagResult r = tagAt("[bkg=" + value + "]tail");
     EXPECT_EQ(r.result, TAG_NONE);
@@ -138,17 +110,17 @@ TEST(Markup, A256CharacterValueIsRefusedWithTheRestOfTheText)
 
 TEST(Markup, TooLongMessageRightAlignsInAFieldOfTheBufferSize)
 {
+    struct { const char* source; int from, to, size; const char* err; } cases[] = {
+        {"[col=abcdefghij]xy", 5, 15, 8, "Tag to long! (abcdefghij]xy)\n"},
+        {"ab", 0, 2, 2, "Tag to long! (ab)\n"},
+        {"[col=ab]xy", 5, 7, 2, "Tag to long! (ab]xy)\n"},
+    };
     char destination[8];
-    const char* source = "[col=abcdefghij]xy";
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(copyTagText(destination, source, 5, 15, 8), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Tag to long! (abcdefghij]xy)\n");
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(copyTagText(destination, "ab", 0, 2, 2), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Tag to long! (ab)\n");
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(copyTagText(destination, "[col=ab]xy", 5, 7, 2), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Tag to long! (ab]xy)\n");
+    for (const auto& c : cases) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(copyTagText(destination, c.source, c.from, c.to, c.size), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err);
+    }
     EXPECT_EQ(copyTagText(destination, "[col=ab]", 5, 7, 3), 1);
     EXPECT_STREQ(destination, "ab");
 }
