@@ -15,43 +15,39 @@ protected:
     void SetUp() override
     {
         int pages[3] = {3, 1, 5};
-        for (int i = 0; i < 3; i++) {
-            snprintf(table[i].name, sizeof table[i].name, "0%d_Article", i + 1);
-            table[i].numberOfPages = pages[i];
-        }
+        for (int i = 0; i < 3; i++) table[i].numberOfPages = pages[i];
         articleArray = table;
         articles = 3;
-        currentArticle = 0;
-        currentPage = 0;
-        firstrun = 0;
+        currentArticle = currentPage = firstrun = 0;
     }
     void TearDown() override
     {
         articleArray = nullptr;
-        articles = 0;
-        currentArticle = 0;
-        currentPage = 0;
+        articles = currentArticle = currentPage = 0;
+    }
+    // Runs op from (article, page) and checks where it lands and that it asked for a redraw.
+    void expectMove(void (*op)(), int article, int page, int toArticle, int toPage)
+    {
+        currentArticle = article, currentPage = page, firstrun = 0;
+        op();
+        EXPECT_EQ(currentArticle, toArticle);
+        EXPECT_EQ(currentPage, toPage);
+        EXPECT_EQ(firstrun, 1);
     }
 };
 
-// ---- pages -----------------------------------------------------------------------------
-
-TEST_F(Navigation, PagesStopAtBothEndsButStillAskForARedraw)
+// --- pages and articles ---
+TEST_F(Navigation, PagesStopAtBothEndsArticlesWrapAndStartAtPageZero)
 {
-    showNextPage();
-    showNextPage();
-    EXPECT_EQ(currentPage, 2);
-    firstrun = 0;
-    showNextPage(); // last page of three: stays, does not go on to the next article
-    EXPECT_EQ(currentPage, 2);
-    EXPECT_EQ(currentArticle, 0);
-    EXPECT_EQ(firstrun, 1);
-
-    currentPage = 0;
-    firstrun = 0;
-    showPrevPage();
-    EXPECT_EQ(currentPage, 0);
-    EXPECT_EQ(firstrun, 1);
+    expectMove(showNextPage, 0, 1, 0, 2);
+    expectMove(showNextPage, 0, 2, 0, 2); // last page: stays, does not go on to the next article
+    expectMove(showPrevPage, 0, 0, 0, 0);
+    expectMove(showNextArticle, 2, 4, 0, 0);
+    expectMove(showPrevArticle, 0, 2, 2, 0);
+    expectMove(showPrevArticle, 2, 0, 1, 0);
+    articles = 1; // one article stays but goes back to its first page
+    expectMove(showNextArticle, 0, 2, 0, 0);
+    expectMove(showPrevArticle, 0, 1, 0, 0);
 }
 
 // Regression: an article without a page table (zero pages) sent the next-page operation
@@ -59,60 +55,17 @@ TEST_F(Navigation, PagesStopAtBothEndsButStillAskForARedraw)
 TEST_F(Navigation, ArticleWithoutPagesStaysOnPageZero)
 {
     table[1].numberOfPages = 0;
-    currentArticle = 1;
-    showNextPage();
-    EXPECT_EQ(currentPage, 0);
+    expectMove(showNextPage, 1, 0, 1, 0);
 }
 
-// ---- articles ----------------------------------------------------------------------------
-
-TEST_F(Navigation, ArticlesWrapAroundAndStartAtTheirFirstPage)
-{
-    currentArticle = 2;
-    currentPage = 4;
-    showNextArticle();
-    EXPECT_EQ(currentArticle, 0);
-    EXPECT_EQ(currentPage, 0);
-    EXPECT_EQ(firstrun, 1);
-
-    currentPage = 2;
-    showPrevArticle();
-    EXPECT_EQ(currentArticle, 2);
-    EXPECT_EQ(currentPage, 0);
-
-    showPrevArticle();
-    EXPECT_EQ(currentArticle, 1);
-}
-
-TEST_F(Navigation, OneArticleStaysButGoesBackToItsFirstPage)
-{
-    articles = 1;
-    currentPage = 2;
-    showNextArticle();
-    EXPECT_EQ(currentArticle, 0);
-    EXPECT_EQ(currentPage, 0);
-    currentPage = 1;
-    showPrevArticle();
-    EXPECT_EQ(currentArticle, 0);
-    EXPECT_EQ(currentPage, 0);
-}
-
-// ---- nothing loaded ----------------------------------------------------------------------
-
+// --- nothing loaded ---
 // Regression: with no articles the previous-article operation set currentArticle to -1
 // and the next-page operation read the empty table.
 TEST_F(Navigation, EmptyCatalogueChangesNothingButAsksForARedraw)
 {
     articles = 0;
     articleArray = nullptr;
-    void (*ops[])() = {showNextPage, showPrevPage, showNextArticle, showPrevArticle};
-    for (auto op : ops) {
-        firstrun = 0;
-        op();
-        EXPECT_EQ(currentArticle, 0);
-        EXPECT_EQ(currentPage, 0);
-        EXPECT_EQ(firstrun, 1);
-    }
+    for (auto op : {showNextPage, showPrevPage, showNextArticle, showPrevArticle}) expectMove(op, 0, 0, 0, 0);
 }
 
 } // namespace
