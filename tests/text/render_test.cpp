@@ -26,21 +26,15 @@ protected:
     {
         open(0);
         MAX_CHARACTERS_ROW = 20;
-        numberOfConstantMenuSelections = 2;
-        numberOfMenuSelections = 2;
+        numberOfConstantMenuSelections = numberOfMenuSelections = 2;
         mouseOverMenuItem = -1;
     }
     void TearDown() override
     {
-        MAX_CHARACTERS_ROW = 70;
-        MAX_ROWS = 45;
-        numberOfConstantMenuSelections = 13;
-        numberOfMenuSelections = 0;
-        articleShowTitle = 1;
-        articleTitleColor = {1, 1, 1, 1};
-        backgroundTexture = nullptr;
-        texts = nullptr;
-        mouseOverMenuItem = -1;
+        MAX_CHARACTERS_ROW = 70, MAX_ROWS = 45;
+        numberOfConstantMenuSelections = 13, numberOfMenuSelections = 0, mouseOverMenuItem = -1;
+        articleShowTitle = 1, articleTitleColor = {1, 1, 1, 1};
+        backgroundTexture = nullptr, texts = nullptr;
         computeScreenMetrics(1);
     }
     void draw(const char* body, int newLine = 1)
@@ -57,47 +51,32 @@ protected:
 };
 
 // --- rows ---
-TEST_F(Render, ParagraphStartIsIndentedUnlessMarked)
+TEST_F(Render, IndentedPlainAndHeadingRows)
 {
-    draw("Hi\n[ni]Yo");
+    draw("Hi\n[ni]Yo\n[h1]Ab");
     EXPECT_EQ(quarter(80, 160).r, 0);
     EXPECT_TRUE(shows(96, 160, 'H'));
     EXPECT_TRUE(shows(112, 160, 'i'));
     EXPECT_TRUE(shows(80, 176, 'Y'));
     EXPECT_TRUE(closeTo(quarter(80, 176).r, 255)); // upright: the opaque quarter is top left
+    // Heading glyphs are twice as wide: the quarter spans 16 units.
+    EXPECT_TRUE(closeTo(designPixel(80 + 14, 194).r, 255));
+    EXPECT_TRUE(closeTo(designPixel(80 + 20, 204).r, fontCharAlpha('A')));
+    EXPECT_TRUE(closeTo(designPixel(112 + 20, 204).r, fontCharAlpha('b')));
 }
 
-TEST_F(Render, HeadingGlyphsAreTwiceAsWide)
-{
-    draw("[h1]Ab");
-    EXPECT_TRUE(closeTo(designPixel(80 + 14, 162).r, 255)); // quarter spans 16 units
-    EXPECT_TRUE(closeTo(designPixel(80 + 20, 172).r, fontCharAlpha('A')));
-    EXPECT_TRUE(closeTo(designPixel(112 + 20, 172).r, fontCharAlpha('b')));
-    EXPECT_TRUE(closeTo(designPixel(112 + 14, 162).r, 255));
-}
-
-TEST_F(Render, JustifiedRowWidensOnlyItsSpaces)
+TEST_F(Render, JustifiedSqueezedAndCutRows)
 {
     // Twenty columns: nine letters and eight spaces of 1.375 cells fill the row exactly.
     draw("[ni]a b c d e f g h i jjjjjjjj");
     for (int k = 0; k < 9; k++) EXPECT_TRUE(shows(80 + 38 * k, 160, (char)('a' + k))) << k;
     EXPECT_EQ(code(80 + 38 * 8 + 16, 160).r, 0);
-    // The break's space is dropped: the next row starts at the margin.
-    EXPECT_TRUE(shows(80, 176, 'j'));
-    EXPECT_TRUE(shows(80 + 16 * 7, 176, 'j'));
-}
-
-TEST_F(Render, SqueezedRowNarrowsItsSpaces)
-{
+    EXPECT_TRUE(shows(80, 176, 'j')); // the break's space is dropped
     // Nine spaces pull a four-letter word in: each space 1 - 4/9 of a cell.
     draw("[ni]a b c d e f g h i jjjjkk");
     float space = 16.0f * (1.0f - 4.0f / 9.0f);
     EXPECT_TRUE(shows(80 + (16 + space) * 4, 160, 'e'));
     EXPECT_TRUE(shows(80 + (16 + space) * 9, 160, 'j'));
-}
-
-TEST_F(Render, CutRowEndsWithAHyphen)
-{
     draw("[ni]abcdefghijklmnopqrstuvwxyz");
     EXPECT_TRUE(shows(80 + 16 * 18, 160, 's'));
     EXPECT_TRUE(shows(80 + 16 * 19, 160, '-'));
@@ -115,19 +94,13 @@ TEST_F(Render, TagAfterALineFeedOpensTheNextRowAsPaginationCountsIt)
     EXPECT_TRUE(closeTo(code(96 + 4 * 16, 176).r, fontCharAlpha('c')));
 }
 
-TEST_F(Render, PageStopsAfterMaxRowsPlusOne)
+TEST_F(Render, PageStopsAfterMaxRowsPlusOneAndControlBytesAreBlank)
 {
     MAX_ROWS = 2;
-    draw("[ni]a\n[ni]b\n[ni]c\n[ni]d");
+    draw("[ni]a\tb\rc\n[ni]b\n[ni]c\n[ni]d");
     EXPECT_TRUE(shows(80, 192, 'c'));
     EXPECT_EQ(quarter(80, 208).r, 0);
-}
-
-TEST_F(Render, ControlBytesAreBlankCells)
-{
-    draw("[ni]a\tb\rc");
-    EXPECT_TRUE(shows(80, 160, 'a'));
-    EXPECT_EQ(quarter(96, 160).r, 0);
+    EXPECT_EQ(quarter(96, 160).r, 0); // the tab and the carriage return: blank cells
     EXPECT_EQ(code(96, 160).r, 0);
     EXPECT_TRUE(shows(112, 160, 'b'));
     EXPECT_EQ(quarter(128, 160).r, 0);
@@ -155,18 +128,13 @@ TEST_F(Render, ColourSpanModulatesUntilItsEnd)
     EXPECT_TRUE(closeTo(coloured.g, (fontCharAlpha('c') + 1) / 2));
     EXPECT_EQ(coloured.b, 0);
     EXPECT_TRUE(closeTo(after.b, fontCharAlpha('e')));
-}
-
-TEST_F(Render, HexColourDividesBy256AndBadDigitsKeepTheColour)
-{
-    draw("[ni][col=#ff8000]a");
-    rgba p = quarter(80, 160);
-    EXPECT_TRUE(closeTo(p.r, 254)); // 255 * 255/256
-    EXPECT_TRUE(closeTo(p.g, 128));
-    EXPECT_EQ(p.b, 0);
-    draw("[ni][col=0 1 0 1]a[col=#zz]b"); // unreadable digits keep the colour
-    EXPECT_EQ(quarter(96, 160).r, 0);
-    EXPECT_TRUE(closeTo(quarter(96, 160).g, 255));
+    draw("[ni][col=#ff8000]a[col=#zz]b"); // hex divides by 256; unreadable digits keep the colour
+    for (float x : {80.0f, 96.0f}) {
+        rgba p = quarter(x, 160);
+        EXPECT_TRUE(closeTo(p.r, 254)); // 255 * 255/256
+        EXPECT_TRUE(closeTo(p.g, 128));
+        EXPECT_EQ(p.b, 0);
+    }
 }
 
 TEST_F(Render, ColourOrItemEndInsideTheOtherTurnsTheRestWhite)
@@ -216,17 +184,6 @@ TEST_F(Render, ItemRectanglesAreInWindowPixelsAtBothResolutions)
     EXPECT_EQ(numberOfMenuSelections, 2);
 }
 
-TEST_F(Render, ItemOverTwoRowsSpansFromFirstGlyphToClosingRow)
-{
-    // The first row breaks after "cccccc" with its two spaces 1.5 cells wide.
-    draw("[ni]aaaaa bbbbbb [mi=_NEXT]cccccc dddd[/mi] e");
-    const menuSelection& s = menuSelections[2];
-    EXPECT_FLOAT_EQ(s.x0, 80 + 14 * 16);
-    EXPECT_FLOAT_EQ(s.y0, 160);
-    EXPECT_FLOAT_EQ(s.x1, 80 + 4 * 16 + 16);
-    EXPECT_FLOAT_EQ(s.y1, 192);
-}
-
 // Mended: items beyond the 256-record table are drawn but not registered.
 TEST_F(Render, ItemsStopRegisteringAtTheTableEnd)
 {
@@ -273,19 +230,25 @@ TEST_F(Render, StrayClosingTagChangesNoRecord)
     EXPECT_FLOAT_EQ(menuSelections[2].x1, 80 + 16 + 6 * 16 + 16);
 }
 
-TEST_F(Render, ItemsCutByThePageEndOrWithoutGlyphs)
+TEST_F(Render, ItemsOverTwoRowsCutByThePageEndOrWithoutGlyphs)
 {
+    // The first row breaks after "cccccc" with its two spaces 1.5 cells wide.
+    draw("[ni]aaaaa bbbbbb [mi=_NEXT]cccccc dddd[/mi] e");
+    const menuSelection& s = menuSelections[2];
+    EXPECT_FLOAT_EQ(s.x0, 80 + 14 * 16);
+    EXPECT_FLOAT_EQ(s.y0, 160);
+    EXPECT_FLOAT_EQ(s.x1, 80 + 4 * 16 + 16);
+    EXPECT_FLOAT_EQ(s.y1, 192);
     MAX_ROWS = 0;
     draw("[ni]see [mi=_NEXT]more\n[ni]text[/mi]");
-    const menuSelection& s = menuSelections[2];
     EXPECT_FLOAT_EQ(s.x0, 80 + 4 * 16);
     EXPECT_FLOAT_EQ(s.x1, 80 + 8 * 16 + 16);
     EXPECT_FLOAT_EQ(s.y1, 176);
     // An item with no visible glyph gets an empty rectangle, not the record's old one.
     menuSelections[2] = {1, 1, 500, 500, 0, "old"};
     draw("[ni]a[mi=_NEXT][/mi]b");
-    EXPECT_EQ(menuSelections[2].x0, 0.0f);
-    EXPECT_EQ(menuSelections[2].x1, 0.0f);
+    EXPECT_EQ(s.x0, 0.0f);
+    EXPECT_EQ(s.x1, 0.0f);
 }
 
 // --- title and background ---
@@ -301,24 +264,15 @@ TEST_F(Render, TitleRowSitsAboveTheBodyInTheTitleColour)
     EXPECT_TRUE(closeTo(designPixel(80 + 20, 140).g, fontCharAlpha('N')));
 }
 
-class RenderBackground : public Render {
-protected:
-    my_texture picture{};
-    void SetUp() override
-    {
-        Render::SetUp();
-        // Each 256x256 tile in its own red level, so a tile out of place shows.
-        makeImage(&picture, "bkg.ppm", 1280, 960, [](int x, int y) {
-            return rgba{(uint8_t)(50 + 10 * (x / 256 + 5 * (y / 256))), 200, 100, 255};
-        });
-        backgroundTexture = &picture;
-        text = "[h1]Title";
-        texts = text.data();
-    }
-};
-
-TEST_F(RenderBackground, FullSizePictureIsDimmedTileByTile)
+TEST_F(Render, FullSizeBackgroundIsDimmedTileByTile)
 {
+    my_texture picture{}; // each 256x256 tile in its own red level, so a tile out of place shows
+    makeImage(&picture, "bkg.ppm", 1280, 960, [](int x, int y) {
+        return rgba{(uint8_t)(50 + 10 * (x / 256 + 5 * (y / 256))), 200, 100, 255};
+    });
+    backgroundTexture = &picture;
+    text = "[h1]Title";
+    texts = text.data();
     drawText(1, 1, 1);
     EXPECT_TRUE(closeTo(designPixel(10, 10).g, 60)); // 200 * 0.3
     EXPECT_TRUE(closeTo(designPixel(10, 10).r, 15));
@@ -326,7 +280,6 @@ TEST_F(RenderBackground, FullSizePictureIsDimmedTileByTile)
     EXPECT_TRUE(closeTo(designPixel(300, 10).r, 18));   // tile 1
     EXPECT_TRUE(closeTo(designPixel(10, 300).r, 30));   // tile 5
     EXPECT_TRUE(closeTo(designPixel(80 + 2, 128 + 2).r, 255)); // the title over it
-
     articleShowTitle = 0; // a hidden title still has its background
     drawText(1, 1, 1);
     EXPECT_TRUE(closeTo(designPixel(80 + 2, 128 + 2).g, 60));
