@@ -8,77 +8,34 @@
 #include <string>
 #include <vector>
 
-// --- integers ---
-TEST(Values, TokensComeOffTheListInOrder)
+// --- integers and floats ---
+TEST(Values, TokensComeOffTheListInOrderAnEmptyOneEndsIt)
 {
-    char list[] = "10,20";
-    EXPECT_EQ(getValue(list), 10);
-    EXPECT_STREQ(list, "20");
-    EXPECT_EQ(getValue(list), 20);
-    EXPECT_STREQ(list, "");
-    EXPECT_EQ(getValue(list), -1);
-}
-
-TEST(Values, AnEmptyTokenEndsTheListButLeavesTheRest)
-{
-    char twoCommas[] = "10,,20";
-    EXPECT_EQ(getValue(twoCommas), 10);
-    EXPECT_EQ(getValue(twoCommas), -1);
-    EXPECT_STREQ(twoCommas, "20");
-
-    char commaFirst[] = ",5";
-    EXPECT_EQ(getValue(commaFirst), -1);
-    EXPECT_STREQ(commaFirst, "5");
-}
-
-TEST(Values, MinusOneInTheFileLooksLikeAMissingValue)
-{
-    char list[] = "-1,7";
-    EXPECT_EQ(getValue(list), -1);
-    EXPECT_STREQ(list, "7");
-}
-
-TEST(Values, AtoiRules)
-{
-    char list[] = "  42,12px,abc,+3,-8";
-    EXPECT_EQ(getValue(list), 42); // blanks in front are skipped
-    EXPECT_EQ(getValue(list), 12); // anything behind the digits is ignored
-    EXPECT_EQ(getValue(list), 0);  // no digits at all
-    EXPECT_EQ(getValue(list), 3);
-    EXPECT_EQ(getValue(list), -8);
-}
-
-TEST(Values, NumbersOutOfRangeSaturateInsteadOfOverflowing)
-{
-    char list[] = "99999999999,-99999999999";
-    EXPECT_EQ(getValue(list), INT_MAX);
-    EXPECT_EQ(getValue(list), INT_MIN);
-}
-
-TEST(Values, OtherDividers)
-{
+    struct { char list[40]; std::vector<int> values; const char* rest; } cases[] = {
+        {"10,20", {10, 20, -1}, ""},
+        {"10,,20", {10, -1}, "20"}, // the empty token ends the list but leaves the rest
+        {",5", {-1}, "5"},
+        {"-1,7", {-1}, "7"}, // -1 in the file looks like a missing value
+        {"  42,12px,abc,+3,-8", {42, 12, 0, 3, -8}, ""},          // atoi rules
+        {"99999999999,-99999999999", {INT_MAX, INT_MIN}, ""}, // saturate, no overflow
+    };
+    for (auto& c : cases) {
+        for (int v : c.values) EXPECT_EQ(getValue(c.list), v) << c.rest;
+        EXPECT_STREQ(c.list, c.rest);
+    }
     char list[] = "1;2::3";
     EXPECT_EQ(getValueDiv(list, ";"), 1);
     EXPECT_EQ(getValueDiv(list, "::"), 2);
     EXPECT_STREQ(list, "3");
 }
 
-// --- floats ---
 TEST(Values, FloatsFollowAtof)
 {
     char list[] = "0.5,1,abc, 2.25e1";
-    EXPECT_DOUBLE_EQ(getValuef(list), 0.5);
-    EXPECT_DOUBLE_EQ(getValuef(list), 1.0);
-    EXPECT_DOUBLE_EQ(getValuef(list), 0.0);
-    EXPECT_DOUBLE_EQ(getValuef(list), 22.5);
-    EXPECT_DOUBLE_EQ(getValuef(list), -1.0);
-}
-
-TEST(Values, EmptyFloatTokenIsMinusOne)
-{
-    char list[] = ",0.8";
-    EXPECT_DOUBLE_EQ(getValuef(list), -1.0);
-    EXPECT_DOUBLE_EQ(getValuef(list), 0.8);
+    for (double v : {0.5, 1.0, 0.0, 22.5, -1.0}) EXPECT_DOUBLE_EQ(getValuef(list), v);
+    char empty[] = ",0.8";
+    EXPECT_DOUBLE_EQ(getValuef(empty), -1.0);
+    EXPECT_DOUBLE_EQ(getValuef(empty), 0.8);
 }
 
 // --- strings ---
@@ -92,23 +49,17 @@ TEST(Values, StringTokensKeepTheirBlanks)
     EXPECT_STREQ(token, " b=y");
     EXPECT_EQ(getString(token, sizeof token, list), -1);
     EXPECT_STREQ(token, " b=y"); // an exhausted list leaves the destination alone
-}
-
-TEST(Values, AnEmptyStringTokenEmptiesTheDestination)
-{
-    char list[] = ",next";
-    char token[40] = "old";
-    EXPECT_EQ(getString(token, sizeof token, list), -1);
-    EXPECT_STREQ(token, "");
-    EXPECT_STREQ(list, "next");
+    char emptyFirst[] = ",next";
+    EXPECT_EQ(getString(token, sizeof token, emptyFirst), -1);
+    EXPECT_STREQ(token, ""); // an empty token empties the destination
+    EXPECT_STREQ(emptyFirst, "next");
 }
 
 // --- tokens longer than their buffers ---
-TEST(Values, LongStringTokensAreCutToTheDestination)
+TEST(Values, LongTokensAreCut)
 {
     std::string text = std::string(100, 'x') + ",after";
-    std::vector<char> list(text.begin(), text.end());
-    list.push_back('\0');
+    std::vector<char> list(text.c_str(), text.c_str() + text.size() + 1);
     char token[41];
     memset(token, '#', sizeof token);
     EXPECT_EQ(getString(token, 40, list.data()), 39);
@@ -116,15 +67,9 @@ TEST(Values, LongStringTokensAreCutToTheDestination)
     EXPECT_EQ(token[40], '#'); // nothing written past the 40 bytes
     EXPECT_EQ(getString(token, 40, list.data()), 5);
     EXPECT_STREQ(token, "after");
-}
-
-TEST(Values, LongNumericTokensAreCutTo1023Characters)
-{
-    // Blanks in front of a number are allowed, so a padded token shows where the cut falls:
-    // 1020 blanks and "123" make 1023 characters; the "4" behind them is dropped.
-    std::string text = std::string(1020, ' ') + "1234," + std::string(1020, ' ') + "2.57,6";
-    std::vector<char> list(text.begin(), text.end());
-    list.push_back('\0');
+    // Numeric tokens are cut to 1023 characters: 1020 blanks and "123"; the "4" is dropped.
+    text = std::string(1020, ' ') + "1234," + std::string(1020, ' ') + "2.57,6";
+    list.assign(text.c_str(), text.c_str() + text.size() + 1);
     EXPECT_EQ(getValue(list.data()), 123);
     EXPECT_DOUBLE_EQ(getValuef(list.data()), 2.5);
     EXPECT_EQ(getValue(list.data()), 6); // the list goes on behind a cut token
