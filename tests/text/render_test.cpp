@@ -48,6 +48,18 @@ protected:
     static rgba code(float x, float y) { return designPixel(x + 12, y + 12); }
     static rgba quarter(float x, float y) { return designPixel(x + 2, y + 2); }
     static bool shows(float x, float y, char ch) { return closeTo(code(x, y).r, fontCharAlpha(ch)); }
+    static void expectRgb(rgba p, int r, int g, int b)
+    {
+        EXPECT_TRUE(closeTo(p.r, r) && closeTo(p.g, g) && closeTo(p.b, b))
+            << (int)p.r << "," << (int)p.g << "," << (int)p.b << " != " << r << "," << g << "," << b;
+    }
+    static void expectRect(const menuSelection& s, float x0, float y0, float x1, float y1)
+    {
+        EXPECT_FLOAT_EQ(s.x0, x0);
+        EXPECT_FLOAT_EQ(s.y0, y0);
+        EXPECT_FLOAT_EQ(s.x1, x1);
+        EXPECT_FLOAT_EQ(s.y1, y1);
+    }
 };
 
 // --- rows ---
@@ -88,9 +100,7 @@ TEST_F(Render, JustifiedSqueezedAndCutRows)
 TEST_F(Render, TagAfterALineFeedOpensTheNextRowAsPaginationCountsIt)
 {
     draw("[ni]ab\n[col=1 0 0 1][h1]cd");
-    rgba bracket = quarter(96, 176);
-    EXPECT_TRUE(closeTo(bracket.r, 255));
-    EXPECT_EQ(bracket.g, 0);
+    expectRgb(quarter(96, 176), 255, 0, 0);
     EXPECT_TRUE(closeTo(code(96 + 4 * 16, 176).r, fontCharAlpha('c')));
 }
 
@@ -129,22 +139,15 @@ TEST_F(Render, ColourSpanModulatesUntilItsEnd)
     EXPECT_EQ(coloured.b, 0);
     EXPECT_TRUE(closeTo(after.b, fontCharAlpha('e')));
     draw("[ni][col=#ff8000]a[col=#zz]b"); // hex divides by 256; unreadable digits keep the colour
-    for (float x : {80.0f, 96.0f}) {
-        rgba p = quarter(x, 160);
-        EXPECT_TRUE(closeTo(p.r, 254)); // 255 * 255/256
-        EXPECT_TRUE(closeTo(p.g, 128));
-        EXPECT_EQ(p.b, 0);
-    }
+    expectRgb(quarter(80, 160), 254, 128, 0); // 255 * 255/256
+    expectRgb(quarter(96, 160), 254, 128, 0);
 }
 
 TEST_F(Render, ColourOrItemEndInsideTheOtherTurnsTheRestWhite)
 {
     draw("[ni][mi=_NEXT]ab[/col]cd[/mi]");
-    rgba item = quarter(80, 160), rest = quarter(112, 160);
-    EXPECT_TRUE(closeTo(item.r, 204)); // (0.8, 0.8, 1.0)
-    EXPECT_TRUE(closeTo(item.b, 255));
-    EXPECT_TRUE(closeTo(rest.r, 255));
-    EXPECT_TRUE(closeTo(rest.g, 255));
+    expectRgb(quarter(80, 160), 204, 204, 255); // the item colour (0.8, 0.8, 1.0)
+    expectRgb(quarter(112, 160), 255, 255, 255);
     draw("[ni][col=1 0 0 1]a[mi=_NEXT]b[/mi]c[/col]"); // and an item's end inside a span
     EXPECT_EQ(quarter(80, 160).g, 0);
     EXPECT_TRUE(closeTo(quarter(112, 160).g, 255));
@@ -154,10 +157,8 @@ TEST_F(Render, HoveredItemIsRed)
 {
     mouseOverMenuItem = 3; // the second item of the page
     draw("[ni][mi=a]x[/mi] [mi=b]y[/mi]");
-    EXPECT_TRUE(closeTo(quarter(80, 160).b, 255));
-    rgba hovered = quarter(112, 160);
-    EXPECT_TRUE(closeTo(hovered.r, 255));
-    EXPECT_EQ(hovered.b, 0);
+    expectRgb(quarter(80, 160), 204, 204, 255);
+    expectRgb(quarter(112, 160), 255, 0, 0);
 }
 
 // --- item records ---
@@ -171,10 +172,7 @@ TEST_F(Render, ItemRectanglesAreInWindowPixelsAtBothResolutions)
         const menuSelection& link = menuSelections[2];
         EXPECT_EQ(link.kind, 0);
         EXPECT_STREQ(link.link, "_NEXT");
-        EXPECT_FLOAT_EQ(link.x0, 128 * r);
-        EXPECT_FLOAT_EQ(link.y0, 160 * r);
-        EXPECT_FLOAT_EQ(link.x1, (80 + 192 + 16) * r); // one cell past the pen at "[/mi]"
-        EXPECT_FLOAT_EQ(link.y1, 176 * r);
+        expectRect(link, 128 * r, 160 * r, (80 + 192 + 16) * r, 176 * r); // one cell past "[/mi]"
         const menuSelection& tune = menuSelections[3];
         EXPECT_EQ(tune.kind, 1);
         EXPECT_STREQ(tune.link, "tune.mod");
@@ -199,9 +197,7 @@ TEST_F(Render, ItemsStopRegisteringAtTheTableEnd)
     EXPECT_STREQ(menuSelections[MAX_MENU_SELECTIONS - 1].link, "_NEXT");
     EXPECT_GT(menuSelections[MAX_MENU_SELECTIONS - 1].x1, 0.0f);
     // The 301st item is still drawn, in the item colour.
-    rgba z = quarter(80, 160 + 16 * 30);
-    EXPECT_TRUE(closeTo(z.b, 255));
-    EXPECT_TRUE(closeTo(z.r, 204));
+    expectRgb(quarter(80, 160 + 16 * 30), 204, 204, 255);
 }
 
 // Mended: a link holds 39 characters; longer values are cut, never written past it.
@@ -234,21 +230,15 @@ TEST_F(Render, ItemsOverTwoRowsCutByThePageEndOrWithoutGlyphs)
 {
     // The first row breaks after "cccccc" with its two spaces 1.5 cells wide.
     draw("[ni]aaaaa bbbbbb [mi=_NEXT]cccccc dddd[/mi] e");
-    const menuSelection& s = menuSelections[2];
-    EXPECT_FLOAT_EQ(s.x0, 80 + 14 * 16);
-    EXPECT_FLOAT_EQ(s.y0, 160);
-    EXPECT_FLOAT_EQ(s.x1, 80 + 4 * 16 + 16);
-    EXPECT_FLOAT_EQ(s.y1, 192);
+    expectRect(menuSelections[2], 80 + 14 * 16, 160, 80 + 4 * 16 + 16, 192);
     MAX_ROWS = 0;
     draw("[ni]see [mi=_NEXT]more\n[ni]text[/mi]");
-    EXPECT_FLOAT_EQ(s.x0, 80 + 4 * 16);
-    EXPECT_FLOAT_EQ(s.x1, 80 + 8 * 16 + 16);
-    EXPECT_FLOAT_EQ(s.y1, 176);
+    expectRect(menuSelections[2], 80 + 4 * 16, 160, 80 + 8 * 16 + 16, 176);
     // An item with no visible glyph gets an empty rectangle, not the record's old one.
     menuSelections[2] = {1, 1, 500, 500, 0, "old"};
     draw("[ni]a[mi=_NEXT][/mi]b");
-    EXPECT_EQ(s.x0, 0.0f);
-    EXPECT_EQ(s.x1, 0.0f);
+    EXPECT_EQ(menuSelections[2].x0, 0.0f);
+    EXPECT_EQ(menuSelections[2].x1, 0.0f);
 }
 
 // --- title and background ---
@@ -258,9 +248,7 @@ TEST_F(Render, TitleRowSitsAboveTheBodyInTheTitleColour)
     text = "[h1]News";
     texts = text.data();
     drawText(1, 1, 0);
-    rgba p = designPixel(80 + 2, 128 + 2);
-    EXPECT_EQ(p.r, 0);
-    EXPECT_TRUE(closeTo(p.g, 255));
+    expectRgb(designPixel(80 + 2, 128 + 2), 0, 255, 0);
     EXPECT_TRUE(closeTo(designPixel(80 + 20, 140).g, fontCharAlpha('N')));
 }
 
