@@ -8,10 +8,8 @@
 #include <string>
 
 struct tagResult {
-    int result;
-    int length;
-    std::string value;
-    std::string err;
+    int result, length;
+    std::string value, err;
 };
 
 static tagResult tagAt(const std::string& text, int size = 256)
@@ -38,6 +36,10 @@ TEST(Markup, EveryTagWithItsLengthAndValue)
         {"[col=#ff8000]", TAG_COL, 13, "#ff8000"},
         {"[/col]", TAG_COL_END, 6, nullptr},
         {"[bkg=pic.ppm]", TAG_BKG, 13, "pic.ppm"},
+        {"[mi=]x[/mi]", TAG_MI, 5, ""}, // empty values
+        {"[col=]", TAG_COL, 6, ""},
+        {"[col=1 1\n0 1]text", TAG_COL, 13, "1 1\n0 1"}, // values and items across lines
+        {"[mi=a]x\n\nmore lines\n[/mi]", TAG_MI, 6, "a"},
     };
     for (const auto& c : cases) {
         tagResult r = tagAt(c.text);
@@ -48,17 +50,9 @@ TEST(Markup, EveryTagWithItsLengthAndValue)
     }
 }
 
-TEST(Markup, EmptyValuesValuesAcrossLinesAndNoBuffer)
+TEST(Markup, WithoutABufferValuesHaveNoLengthLimit)
 {
-    tagResult r = tagAt("[mi=]x[/mi]");
-    EXPECT_EQ(r.result, TAG_MI);
-    EXPECT_EQ(r.length, 5);
-    EXPECT_EQ(r.value, "");
-    EXPECT_EQ(tagAt("[col=]").length, 6);
-    EXPECT_EQ(tagAt("[col=1 1\n0 1]text").value, "1 1\n0 1");
-    EXPECT_EQ(tagAt("[mi=a]x\n\nmore lines\n[/mi]").result, TAG_MI);
-    // Without a buffer values have no length limit.
-    r = tagAt("[mi=" + std::string(5000, 'v') + "]x[/mi]", 0);
+    tagResult r = tagAt("[mi=" + std::string(5000, 'v') + "]x[/mi]", 0);
     EXPECT_EQ(r.result, TAG_MI);
     EXPECT_EQ(r.length, 5005);
     EXPECT_EQ(r.err, "");
