@@ -15,17 +15,11 @@
 static void restoreDefaults()
 {
     freePrefs();
-    numberOfConstantMenuSelections = 13;
-    startupImageName[0] = '\0';
-    mode = 2;
-    MAX_CHARACTERS_ROW = 70, MAX_ROWS = 45;
-    TEXT_STARTX = 80, TEXT_STARTY = 160;
+    numberOfConstantMenuSelections = 13, mode = 2, startupImageName[0] = '\0';
+    MAX_CHARACTERS_ROW = 70, MAX_ROWS = 45, TEXT_STARTX = 80, TEXT_STARTY = 160;
     ARTICLE_BAR_START_X = ARTICLE_BAR_START_Y = ARTICLE_BAR_STOP_X = ARTICLE_BAR_STOP_Y = -1;
-    SLIDESHOW_CHANGE_TIME = 5;
-    ARTICLE_FONT_SPACING_Y = 0;
-    BKG_DIMMER_VALUE = (double)0.3f;
-    articleShowTitle = 1;
-    articleTitleColor = {1.0f, 1.0f, 1.0f, 1.0f};
+    SLIDESHOW_CHANGE_TIME = 5, ARTICLE_FONT_SPACING_Y = 0, BKG_DIMMER_VALUE = (double)0.3f;
+    articleShowTitle = 1, articleTitleColor = {1.0f, 1.0f, 1.0f, 1.0f};
     memset(keyShortcuts, 0, sizeof keyShortcuts);
     memset(specialKeyShortcuts, 0, sizeof specialKeyShortcuts);
 }

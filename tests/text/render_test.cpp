@@ -39,6 +39,7 @@ protected:
     }
     void draw(const char* body, int newLine = 1)
     {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         text = body;
         texts = text.data();
         drawText(0, newLine, 0);
