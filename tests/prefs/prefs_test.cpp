@@ -139,7 +139,7 @@ TEST_F(Prefs, RowWidthBelowFourNegativeRowsAndHugeMenusAreRefused)
 }
 
 // --- menu tables ---
-TEST_F(Prefs, MenuTables)
+TEST_F(Prefs, MenuTablesAreZeroedAndReplaced)
 {
     load("MENUS: 0\nMENU_COORDS: 1,2,3,4\nMENU_LINKS: _QUIT\n");
     EXPECT_EQ(constantMenuCoords, nullptr);
@@ -154,10 +154,7 @@ TEST_F(Prefs, MenuTables)
     EXPECT_EQ(constantMenuCoords[1], 20);
     for (int i = 2; i < 12; i++) EXPECT_EQ(constantMenuCoords[i], 0) << i;
     EXPECT_STREQ(constantMenuLinks[2], "");
-}
-
-TEST_F(Prefs, ASecondMenusLineReplacesTheTables)
-{
+    // A second MENUS: line replaces (and releases) the tables.
     load("MENUS: 1\nMENU_COORDS: 5,5,5,5\nMENU_LINKS: old\nMENUS: 2\nMENU_COORDS: 7\n");
     EXPECT_EQ(numberOfConstantMenuSelections, 2);
     EXPECT_EQ(constantMenuCoords[0], 7);

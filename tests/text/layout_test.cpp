@@ -8,6 +8,7 @@
 #include <climits>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 struct laidRow {
@@ -143,13 +144,9 @@ TEST_F(Layout, RowsOfShortTexts)
             const expectedRow& e = c.rows[i];
             const rowLayout& r = rows[i].r;
             SCOPED_TRACE("row " + std::to_string(i));
-            EXPECT_EQ(r.start, e.start);
-            EXPECT_EQ(r.length, e.length);
-            EXPECT_EQ(r.next, e.next);
-            EXPECT_EQ(kindOf(r), e.kind);
+            EXPECT_EQ(std::make_tuple(r.start, r.length, r.next, kindOf(r), r.cut, e.tags >= 0 ? r.tags : -1),
+                      std::make_tuple(e.start, e.length, e.next, e.kind, e.cut, e.tags));
             EXPECT_NEAR(r.spaceFactor, e.factor, 1e-4);
-            EXPECT_EQ(r.cut, e.cut);
-            EXPECT_EQ(e.tags >= 0 ? r.tags : -1, e.tags);
         }
         if (c.count == c.rows.size() && !rows.empty()) { // the last listed row ends the text
             EXPECT_EQ(rows.back().r.ended, 1);
