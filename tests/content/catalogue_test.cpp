@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <cstring>
 
 using namespace contentfiles;
 using testing::internal::CaptureStderr;
@@ -27,85 +26,48 @@ std::vector<std::string> loadedNames()
     return names;
 }
 
-// A text long enough to need several pages at any sensible row width.
-std::string longText()
-{
-    std::string t;
-    for (int p = 0; p < 120; p++) {
-        t += "Paragraph " + std::to_string(p) + " with some words to fill a row of the page";
-        t += " and a few more so that it wraps at least once.\n";
-    }
-    return t;
-}
-
 } // namespace
 
-TEST_F(Catalogue, SortedByteWise)
+TEST_F(Catalogue, SortedByteWiseAndFoundByExactName)
 {
     writeFile("Articles/Zeta", "z");
     writeFile("Articles/alpha", "a");
     writeFile("Articles/Beta", "b");
     writeFile("Articles/1st", "1");
+    writeFile("Articles/Beta.info", "icon");
+    writeFile("Articles/archive/old", "inside a subdirectory");
     ASSERT_EQ(readArticles(), 1);
     EXPECT_EQ(loadedNames(), (std::vector<std::string>{"1st", "Beta", "Zeta", "alpha"}));
     EXPECT_STREQ(articleArray[2].text, "z") << "each text stays with its name";
     EXPECT_EQ(articleArray[4].name[0], '\0');
     EXPECT_EQ(findArticle("Zeta"), 2);
+    for (const char* miss : {"zeta", "Zeta ", "", "old", (const char*)nullptr}) EXPECT_EQ(findArticle(miss), -1);
 }
 
-TEST_F(Catalogue, TextIsTheFileByteForByte)
+// The text long enough to need several pages at any sensible row width.
+TEST_F(Catalogue, TextIsTheFileByteForByteWithItsPageTable)
 {
     std::string bytes = "[h1]Title\r\nline two\n\ttabbed \xe4\xf6\n";
+    for (int p = 0; p < 120; p++) bytes += "Paragraph with some words to fill a row of the page and a few more to wrap.\n";
     writeFile("Articles/raw", bytes);
     writeFile("Articles/empty", "");
     ASSERT_EQ(readArticles(), 1);
     ASSERT_EQ(articles, 2);
-    int raw = findArticle("raw"), empty = findArticle("empty");
-    EXPECT_EQ(std::string(articleArray[raw].text), bytes);
-    EXPECT_STREQ(articleArray[empty].text, "");
-    EXPECT_EQ(articleArray[empty].numberOfPages, getNumberOfPages(articleArray[empty].text, nullptr));
-    EXPECT_GE(articleArray[empty].numberOfPages, 1);
-}
-
-TEST_F(Catalogue, PageTableAgreesWithThePagination)
-{
-    std::string text = longText();
-    writeFile("Articles/long", text);
-    ASSERT_EQ(readArticles(), 1);
-    const articleEntry& e = articleArray[0];
+    const articleEntry& empty = articleArray[findArticle("empty")];
+    EXPECT_STREQ(empty.text, "");
+    EXPECT_GE(empty.numberOfPages, 1);
+    const articleEntry& e = articleArray[findArticle("raw")];
+    EXPECT_EQ(std::string(e.text), bytes);
     int count = getNumberOfPages(e.text, nullptr);
+    ASSERT_GT(count, 1);
     ASSERT_EQ(e.numberOfPages, count);
     std::vector<pageStart> fresh(count);
     getNumberOfPages(e.text, fresh.data());
     EXPECT_EQ(e.pages[0].start, e.text);
-    EXPECT_EQ(e.pages[0].newLine, 1);
     for (int k = 0; k < count; k++) {
         EXPECT_EQ(e.pages[k].start, fresh[k].start) << "page " << k;
         EXPECT_EQ(e.pages[k].newLine, fresh[k].newLine) << "page " << k;
-        EXPECT_TRUE(e.pages[k].start >= e.text && e.pages[k].start <= e.text + text.size());
     }
-}
-
-TEST_F(Catalogue, ListingPassesOverInfoFilesAndSubdirectories)
-{
-    writeFile("Articles/news", "n");
-    writeFile("Articles/news.info", "icon");
-    writeFile("Articles/NEWS.INFO", "kept: the suffix is compared exactly");
-    writeFile("Articles/info", "kept: too short to end in .info");
-    writeFile("Articles/archive/old", "inside a subdirectory");
-    ASSERT_EQ(readArticles(), 1);
-    EXPECT_EQ(loadedNames(), (std::vector<std::string>{"NEWS.INFO", "info", "news"}));
-}
-
-TEST_F(Catalogue, FindArticleIsExact)
-{
-    writeFile("Articles/Editorial", "e");
-    ASSERT_EQ(readArticles(), 1);
-    EXPECT_EQ(findArticle("Editorial"), 0);
-    EXPECT_EQ(findArticle("editorial"), -1);
-    EXPECT_EQ(findArticle("Editorial "), -1);
-    EXPECT_EQ(findArticle(""), -1);
-    EXPECT_EQ(findArticle(nullptr), -1);
 }
 
 TEST_F(Catalogue, NoArticlesDirectory)
@@ -116,7 +78,6 @@ TEST_F(Catalogue, NoArticlesDirectory)
     EXPECT_EQ(articles, 0);
     EXPECT_EQ(articleArray, nullptr);
     EXPECT_EQ(findArticle("anything"), -1);
-    EXPECT_EQ(cleanupArticles(), 1);
 }
 
 // One article that can't be opened empties the catalogue, and the message names it. Run in
@@ -149,7 +110,6 @@ TEST_F(Catalogue, ArticlesBeyondTheTableKeepTheFirstNames)
     ASSERT_EQ(readArticles(), 1);
     EXPECT_EQ(GetCapturedStderr(), "Articles: more than 1024 files, 2 ignored\n");
     ASSERT_EQ(articles, MAX_ARTICLES);
-    EXPECT_STREQ(articleArray[0].name, "0000");
     EXPECT_STREQ(articleArray[MAX_ARTICLES - 1].name, "1023");
     EXPECT_STREQ(articleArray[MAX_ARTICLES - 1].text, "Articles/1023");
     EXPECT_EQ(findArticle("1024"), -1);

@@ -6,7 +6,6 @@
 #include "support/offscreen.h"
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <algorithm>
 #include <cstring>
 
 using namespace contentfiles;
@@ -32,20 +31,16 @@ protected:
 // A one-pixel picture whose red channel says which file it came from.
 void tinyPicture(const std::string& path, unsigned char mark)
 {
-    char header[] = "P6 1 1 255\n";
-    std::string bytes = header;
-    bytes += (char)mark;
-    bytes += '\0';
-    bytes += '\0';
-    writeFile(path, bytes);
+    writeFile(path, std::string("P6 1 1 255\n") + (char)mark + '\0' + '\0');
 }
 
-unsigned char textureMark(const my_texture& t)
+// Byte `i` of a texture no larger than 2x1, read back from Mesa.
+unsigned char texel(const my_texture& t, int i)
 {
-    unsigned char texel[4] = {};
+    unsigned char texels[8] = {};
     glBindTexture(GL_TEXTURE_2D, t.id);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
-    return texel[0];
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+    return texels[i];
 }
 
 std::vector<std::string> listingOrder(const char* directory)
@@ -60,21 +55,22 @@ std::vector<std::string> listingOrder(const char* directory)
 
 // ---- menu images ----
 
-TEST_F(ContentDirs, MenusSortedByteWise)
+TEST_F(ContentDirs, MenusSortedByteWisePassingOverInfoAndSubdirectories)
 {
     tinyPicture("Menus/b", 1);
     tinyPicture("Menus/A", 2);
     tinyPicture("Menus/Zeta", 3);
+    tinyPicture("Menus/A.info", 4);
+    tinyPicture("Menus/sub/inner.ppm", 5);
     ASSERT_EQ(readMenus(), 1);
     ASSERT_EQ(menus, 3);
-    EXPECT_STREQ(menuArray[0].name, "A");
-    EXPECT_STREQ(menuArray[1].name, "Zeta");
-    EXPECT_STREQ(menuArray[2].name, "b");
+    const char* names[] = {"A", "Zeta", "b"};
+    unsigned char marks[] = {2, 3, 1}; // each record keeps its own file's texture
+    for (int i = 0; i < 3; i++) {
+        EXPECT_STREQ(menuArray[i].name, names[i]);
+        EXPECT_EQ(texel(menuArray[i], 0), marks[i]);
+    }
     EXPECT_EQ(menuArray[3].name[0], '\0');
-    // Each record still carries its own file's texture after the exchanges.
-    EXPECT_EQ(textureMark(menuArray[0]), 2);
-    EXPECT_EQ(textureMark(menuArray[1]), 3);
-    EXPECT_EQ(textureMark(menuArray[2]), 1);
 }
 
 TEST_F(ContentDirs, MenusUseTheColourKey)
@@ -82,30 +78,8 @@ TEST_F(ContentDirs, MenusUseTheColourKey)
     writeFile("Menus/m", std::string("P6 2 1 255\n\x00\x00\x00\x00\x00\x01", 17));
     ASSERT_EQ(readMenus(), 1);
     ASSERT_EQ(menus, 1);
-    unsigned char texels[8] = {};
-    glBindTexture(GL_TEXTURE_2D, menuArray[0].id);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-    EXPECT_EQ(texels[3], 0);
-    EXPECT_EQ(texels[7], 255);
-}
-
-TEST_F(ContentDirs, InfoFilesAndSubdirectoriesArePassedOver)
-{
-    tinyPicture("Menus/top.ppm", 1);
-    tinyPicture("Menus/top.ppm.info", 2);
-    tinyPicture("Menus/sub/inner.ppm", 3);
-    ASSERT_EQ(readMenus(), 1);
-    ASSERT_EQ(menus, 1);
-    EXPECT_STREQ(menuArray[0].name, "top.ppm");
-}
-
-TEST_F(ContentDirs, MissingMenusDirectory)
-{
-    CaptureStderr();
-    EXPECT_EQ(readMenus(), 0);
-    EXPECT_EQ(GetCapturedStderr(), "");
-    EXPECT_EQ(menus, 0);
-    EXPECT_EQ(menuArray, nullptr);
+    EXPECT_EQ(texel(menuArray[0], 3), 0);
+    EXPECT_EQ(texel(menuArray[0], 7), 255);
 }
 
 // Regression: a record whose image failed used to keep whatever the heap held, and
@@ -127,8 +101,7 @@ TEST_F(ContentDirs, UnreadableImageIsEnteredWithoutTiles)
 // Regression: a fifth menu image was written past the four-record table.
 TEST_F(ContentDirs, FifthMenuImageIsIgnored)
 {
-    const char* names[] = {"e", "c", "a", "d", "b", "f"};
-    for (int i = 0; i < 6; i++) tinyPicture(std::string("Menus/") + names[i], (unsigned char)(10 + names[i][0] - 'a'));
+    for (char c : std::string("ecadbf")) tinyPicture(std::string("Menus/") + c, (unsigned char)(10 + c - 'a'));
     CaptureStderr();
     ASSERT_EQ(readMenus(), 1);
     EXPECT_EQ(GetCapturedStderr(), "Menus: more than 4 files, 2 ignored\n");
@@ -136,48 +109,60 @@ TEST_F(ContentDirs, FifthMenuImageIsIgnored)
     // Whatever the listing order, the four names that sort first are kept.
     for (int i = 0; i < 4; i++) {
         EXPECT_EQ(menuArray[i].name, std::string(1, (char)('a' + i)));
-        EXPECT_EQ(textureMark(menuArray[i]), 10 + i);
+        EXPECT_EQ(texel(menuArray[i], 0), 10 + i);
     }
+}
+
+TEST_F(ContentDirs, MissingDirectories)
+{
+    writeFile("Songs-not/x", "x");
+    numberOfSongs = 5;
+    CaptureStderr();
+    EXPECT_EQ(readMenus(), 0);
+    EXPECT_EQ(readBackgrounds(), 0);
+    EXPECT_EQ(readSongNames(), 1);
+    EXPECT_EQ(GetCapturedStderr(), "");
+    EXPECT_EQ(menus + backgrounds + numberOfSongs, 0);
+    EXPECT_EQ(menuArray, nullptr);
+    EXPECT_EQ(backgroundArray, nullptr);
+    EXPECT_EQ(songNames[0][0], '\0');
 }
 
 // ---- background pictures ----
 
 TEST_F(ContentDirs, PicturesKeepTheListingOrderAndAreOpaque)
 {
-    const char* names[] = {"zz.ppm", "aa.ppm", "mm.ppm", "Bb.ppm", "black.ppm"};
-    for (int i = 0; i < 5; i++) tinyPicture(std::string("Images/") + names[i], (unsigned char)(i + 1));
-    writeFile("Images/black.ppm", std::string("P6 1 1 255\n\0\0\0", 14));
+    for (const char* n : {"zz.ppm", "aa.ppm", "mm.ppm", "Bb.ppm"}) tinyPicture(std::string("Images/") + n, 1);
+    tinyPicture("Images/black.ppm", 0);
     ASSERT_EQ(readBackgrounds(), 1);
     std::vector<std::string> order = listingOrder("Images");
     ASSERT_EQ(backgrounds, (int)order.size());
     for (int i = 0; i < backgrounds; i++) {
         EXPECT_EQ(backgroundArray[i].name, order[i]);
         EXPECT_EQ(backgroundArray[i].tiles, 1);
+        EXPECT_EQ(texel(backgroundArray[i], 3), 255) << "black is opaque in a picture";
     }
-    auto black = std::find(order.begin(), order.end(), "black.ppm") - order.begin();
-    unsigned char texel[4] = {};
-    glBindTexture(GL_TEXTURE_2D, backgroundArray[black].id);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
-    EXPECT_EQ(texel[3], 255) << "black is opaque in a picture";
 }
 
-TEST_F(ContentDirs, MissingImagesDirectory)
-{
-    EXPECT_EQ(readBackgrounds(), 0);
-    EXPECT_EQ(backgrounds, 0);
-    EXPECT_EQ(backgroundArray, nullptr);
-}
-
-// Regression: pictures beyond 1024 were written past the table.
-TEST_F(ContentDirs, PicturesBeyondTheTableAreIgnored)
+// Regression: pictures and tunes beyond 1024 were written past their tables.
+TEST_F(ContentDirs, PicturesAndSongsBeyondTheTableAreIgnored)
 {
     for (int i = 0; i < MAX_BACKGROUNDS + 3; i++) tinyPicture("Images/p" + std::to_string(i), 7);
+    for (int i = 0; i < MAX_SONGS + 2; i++) {
+        char name[32];
+        snprintf(name, sizeof name, "Songs/%04d.mod", i);
+        writeFile(name, "x");
+    }
     CaptureStderr();
     ASSERT_EQ(readBackgrounds(), 1);
-    EXPECT_EQ(GetCapturedStderr(), "Images: more than 1024 files, 3 ignored\n");
+    EXPECT_EQ(readSongNames(), 1);
+    EXPECT_EQ(GetCapturedStderr(),
+              "Images: more than 1024 files, 3 ignored\nSongs: more than 1024 files, 2 ignored\n");
     EXPECT_EQ(backgrounds, MAX_BACKGROUNDS);
-    std::vector<std::string> order = listingOrder("Images");
-    EXPECT_STREQ(backgroundArray[MAX_BACKGROUNDS - 1].name, order[MAX_BACKGROUNDS - 1].c_str());
+    EXPECT_STREQ(backgroundArray[MAX_BACKGROUNDS - 1].name, listingOrder("Images")[MAX_BACKGROUNDS - 1].c_str());
+    ASSERT_EQ(numberOfSongs, MAX_SONGS);
+    EXPECT_STREQ(songNames[0], "\"Songs/0000.mod\"");
+    EXPECT_STREQ(songNames[MAX_SONGS - 1], "\"Songs/1023.mod\"");
 }
 
 // ---- tunes ----
@@ -189,12 +174,8 @@ TEST_F(ContentDirs, SongEntriesAreQuotedAndSorted)
     EXPECT_EQ(readSongNames(), 1);
     ASSERT_EQ(numberOfSongs, 5);
     // Blank and '!' sort below the closing quote, so "a b" and "a!" come before "a".
-    EXPECT_STREQ(songNames[0], "\"Songs/B.mod\"");
-    EXPECT_STREQ(songNames[1], "\"Songs/a b\"");
-    EXPECT_STREQ(songNames[2], "\"Songs/a!\"");
-    EXPECT_STREQ(songNames[3], "\"Songs/a\"");
-    EXPECT_STREQ(songNames[4], "\"Songs/t\"");
-    EXPECT_EQ(strlen(songNames[4]), 9u);
+    const char* want[] = {"\"Songs/B.mod\"", "\"Songs/a b\"", "\"Songs/a!\"", "\"Songs/a\"", "\"Songs/t\""};
+    for (int i = 0; i < 5; i++) EXPECT_STREQ(songNames[i], want[i]);
     EXPECT_EQ(songNames[5][0], '\0');
 }
 
@@ -205,34 +186,7 @@ TEST_F(ContentDirs, SongNameLimitIs55Characters)
     writeFile("Songs/" + tooLong, "x");
     CaptureStderr();
     EXPECT_EQ(readSongNames(), 1);
-    std::string err = GetCapturedStderr();
+    EXPECT_EQ(GetCapturedStderr(), "Tune name longer than 55 characters, skipped: " + tooLong + "\n");
     ASSERT_EQ(numberOfSongs, 1);
-    EXPECT_EQ(strlen(songNames[0]), 63u);
     EXPECT_EQ(std::string(songNames[0]), "\"Songs/" + fits + "\"");
-    EXPECT_EQ(err, "Tune name longer than 55 characters, skipped: " + tooLong + "\n");
-}
-
-TEST_F(ContentDirs, NoSongsDirectory)
-{
-    writeFile("Songs-not/x", "x");
-    numberOfSongs = 5;
-    EXPECT_EQ(readSongNames(), 1);
-    EXPECT_EQ(numberOfSongs, 0);
-    EXPECT_EQ(songNames[0][0], '\0');
-}
-
-// Regression: tunes beyond 1024 were written past the table.
-TEST_F(ContentDirs, SongsBeyondTheTableKeepTheFirstNames)
-{
-    for (int i = 0; i < MAX_SONGS + 2; i++) {
-        char name[32];
-        snprintf(name, sizeof name, "Songs/%04d.mod", i);
-        writeFile(name, "x");
-    }
-    CaptureStderr();
-    EXPECT_EQ(readSongNames(), 1);
-    EXPECT_EQ(GetCapturedStderr(), "Songs: more than 1024 files, 2 ignored\n");
-    ASSERT_EQ(numberOfSongs, MAX_SONGS);
-    EXPECT_STREQ(songNames[0], "\"Songs/0000.mod\"");
-    EXPECT_STREQ(songNames[MAX_SONGS - 1], "\"Songs/1023.mod\"");
 }
