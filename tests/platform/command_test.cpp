@@ -7,36 +7,28 @@
 
 namespace {
 
-std::string argumentOf(const std::string& line)
+// Hostile tune names come out byte for byte; only one enclosing pair of quotes is removed.
+TEST(CommandLine, ArgumentIsTheRestWithoutItsEnclosingQuotes)
 {
-    commandLine c;
-    EXPECT_EQ(1, parseCommandLine(line.c_str(), &c)) << line;
-    EXPECT_EQ(1, c.hasArgument) << line;
-    return c.argument;
-}
-
-TEST(CommandLine, HostileNamesPassByteForByte)
-{
-    const char* names[] = {
-        "Songs/x.mod", "Songs/a b  c.mod", "Songs/\"quoted\".mod", "Songs/x; rm -rf ~ ;.mod",
-        "Songs/$(touch pwned)`id`|&<>*?.mod", "Songs/\"", "Songs/ trailing ",
-    };
-    for (const char* n : names) {
-        std::string line = std::string("run <>NIL: musicplayer/tunedeck \"") + n + "\"";
+    auto expectArgument = [](const std::string& rest, const std::string& argument) {
+        std::string line = "run <>NIL: musicplayer/tunedeck " + rest;
         commandLine c;
-        ASSERT_EQ(1, parseCommandLine(line.c_str(), &c));
+        ASSERT_EQ(1, parseCommandLine(line.c_str(), &c)) << line;
         EXPECT_STREQ("musicplayer/tunedeck", c.program);
-        EXPECT_STREQ(n, c.argument);
-    }
-}
-
-TEST(CommandLine, OnlyOneEnclosingPairOfQuotesIsRemoved)
-{
-    EXPECT_EQ("\"x\"", argumentOf("run p \"\"x\"\""));
-    EXPECT_EQ("", argumentOf("run p \"\""));
-    EXPECT_EQ("\"", argumentOf("run p \"")); // a lone quote encloses nothing
-    EXPECT_EQ("\"open", argumentOf("run p \"open"));
-    EXPECT_EQ("plain words", argumentOf("prog plain words"));
+        EXPECT_EQ(1, c.hasArgument) << line;
+        EXPECT_EQ(argument, c.argument) << line;
+    };
+    for (std::string n : {"Songs/a b  c.mod", "Songs/\"quoted\".mod", "Songs/x; rm -rf ~ ;.mod",
+                          "Songs/$(touch pwned)`id`|&<>*?.mod", "Songs/\"", "Songs/ trailing "})
+        expectArgument("\"" + n + "\"", n);
+    expectArgument("\"\"x\"\"", "\"x\"");
+    expectArgument("\"\"", "");
+    expectArgument("\"", "\""); // a lone quote encloses nothing
+    expectArgument("\"open", "\"open");
+    commandLine c; // without the run word and the redirection
+    ASSERT_EQ(1, parseCommandLine("prog plain words", &c));
+    EXPECT_STREQ("prog", c.program);
+    EXPECT_STREQ("plain words", c.argument);
 }
 
 struct Command : ::testing::Test {

@@ -4,36 +4,29 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
+#include <vector>
 
 // --- button lists ---
-TEST(RequesterButtons, UnderscoreMarksTheShortcutAndIsNotShown)
+// The underscore marks the shortcut and is not shown; a trailing one marks nothing.
+TEST(RequesterButtons, LabelsAndShortcuts)
 {
-    requesterButton b[REQUESTER_MAX_BUTTONS];
-    ASSERT_EQ(parseRequesterButtons("_Lo (640x480)|_Hi (1280x960)", b, REQUESTER_MAX_BUTTONS), 2);
-    EXPECT_STREQ(b[0].label, "Lo (640x480)");
-    EXPECT_EQ(b[0].shortcutAt, 0);
-    EXPECT_STREQ(b[1].label, "Hi (1280x960)");
-    EXPECT_EQ(b[1].shortcutAt, 0);
-}
-
-TEST(RequesterButtons, ShortcutInsideALabelAndLabelsWithoutOne)
-{
-    requesterButton b[REQUESTER_MAX_BUTTONS];
-    ASSERT_EQ(parseRequesterButtons("Save _as|Cancel|x_", b, REQUESTER_MAX_BUTTONS), 3);
-    EXPECT_STREQ(b[0].label, "Save as");
-    EXPECT_EQ(b[0].shortcutAt, 5);
-    EXPECT_EQ(b[1].shortcutAt, -1);
-    // A trailing underscore marks nothing and stays visible.
-    EXPECT_STREQ(b[2].label, "x_");
-    EXPECT_EQ(b[2].shortcutAt, -1);
-}
-
-TEST(RequesterButtons, EmptyListStillGivesOneButton)
-{
-    requesterButton b[REQUESTER_MAX_BUTTONS];
-    ASSERT_EQ(parseRequesterButtons("", b, REQUESTER_MAX_BUTTONS), 1);
-    EXPECT_STREQ(b[0].label, "Ok");
-    ASSERT_EQ(parseRequesterButtons(nullptr, b, REQUESTER_MAX_BUTTONS), 1);
+    struct {
+        const char* list;
+        std::vector<std::pair<std::string, int>> buttons;
+    } cases[] = {
+        {"_Lo (640x480)|_Hi (1280x960)", {{"Lo (640x480)", 0}, {"Hi (1280x960)", 0}}},
+        {"Save _as|Cancel|x_", {{"Save as", 5}, {"Cancel", -1}, {"x_", -1}}},
+        {"", {{"Ok", -1}}},
+        {nullptr, {{"Ok", -1}}},
+    };
+    for (auto& c : cases) {
+        requesterButton b[REQUESTER_MAX_BUTTONS];
+        ASSERT_EQ(parseRequesterButtons(c.list, b, REQUESTER_MAX_BUTTONS), (int)c.buttons.size());
+        for (size_t i = 0; i < c.buttons.size(); i++) {
+            EXPECT_EQ(b[i].label, c.buttons[i].first);
+            EXPECT_EQ(b[i].shortcutAt, c.buttons[i].second) << b[i].label;
+        }
+    }
 }
 
 TEST(RequesterButtons, OverlongLabelsAndListsAreCutNotOverrun)
@@ -66,10 +59,8 @@ TEST(RequesterAnswers, LeftIsOneRightmostIsZeroMiddleCountsOn)
     EXPECT_EQ(requesterAnswer(0, 2), 1);
     EXPECT_EQ(requesterAnswer(1, 2), 0);
     EXPECT_EQ(requesterAnswer(0, 1), 0); // a lone button is the rightmost
-    EXPECT_EQ(requesterAnswer(0, 4), 1);
-    EXPECT_EQ(requesterAnswer(1, 4), 2);
-    EXPECT_EQ(requesterAnswer(2, 4), 3);
-    EXPECT_EQ(requesterAnswer(3, 4), 0);
+    int four[] = {1, 2, 3, 0};
+    for (int i = 0; i < 4; i++) EXPECT_EQ(requesterAnswer(i, 4), four[i]);
 }
 
 // --- text and layout ---
@@ -88,55 +79,41 @@ static bool overlaps(const requesterBox& a, const requesterBox& b)
     return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
-TEST(RequesterLayout, TwoButtonsAtTheEdgesBelowTheText)
+TEST(RequesterLayout, TwoButtonsAtTheEdgesBelowTheTextAndTheirHits)
 {
     int labels[2] = {72, 78};
     requesterLayout r = layoutRequester(102, 162, 1, labels, 2, 13);
     ASSERT_EQ(r.buttonCount, 2);
-    EXPECT_GE(r.buttons[0].width, 72 + 2);
-    EXPECT_EQ(r.buttons[0].x, r.width - (r.buttons[1].x + r.buttons[1].width)); // same margins
-    EXPECT_GT(r.buttons[0].y, r.textTop + r.lineHeight);
-    EXPECT_EQ(r.buttons[0].y + r.buttons[0].height, r.height - (r.buttons[0].x)); // bottom margin
-    EXPECT_FALSE(overlaps(r.buttons[0], r.buttons[1]));
-    EXPECT_GE(r.textTop, r.titleHeight);
-}
-
-TEST(RequesterLayout, DialogGrowsForWideTextTitleAndManyButtons)
-{
-    int one[1] = {20};
-    requesterLayout text = layoutRequester(10, 900, 1, one, 1, 13);
-    EXPECT_GE(text.width, 900);
-    requesterLayout title = layoutRequester(700, 10, 1, one, 1, 13);
-    EXPECT_GE(title.width, 700);
-
-    int labels[5] = {150, 150, 150, 150, 150};
-    requesterLayout r = layoutRequester(10, 10, 3, labels, 5, 13);
-    for (int i = 0; i < 5; i++) {
-        EXPECT_GE(r.buttons[i].x, 0);
-        EXPECT_LE(r.buttons[i].x + r.buttons[i].width, r.width);
-        if (i > 0) {
-            EXPECT_GT(r.buttons[i].x, r.buttons[i - 1].x + r.buttons[i - 1].width);
-        }
-    }
-}
-
-TEST(RequesterLayout, LoneButtonIsCentred)
-{
-    int labels[1] = {12};
-    requesterLayout r = layoutRequester(60, 250, 1, labels, 1, 13);
-    EXPECT_EQ(r.buttons[0].x, r.width - (r.buttons[0].x + r.buttons[0].width));
-}
-
-TEST(RequesterLayout, HitTestFindsButtonsAndTheGapsBetween)
-{
-    int labels[2] = {72, 78};
-    requesterLayout r = layoutRequester(102, 162, 1, labels, 2, 13);
     const requesterBox& left = r.buttons[0];
     const requesterBox& right = r.buttons[1];
+    EXPECT_GE(left.width, 72 + 2);
+    EXPECT_EQ(left.x, r.width - (right.x + right.width)); // same margins
+    EXPECT_GT(left.y, r.textTop + r.lineHeight);
+    EXPECT_EQ(left.y + left.height, r.height - left.x); // bottom margin
+    EXPECT_FALSE(overlaps(left, right));
+    EXPECT_GE(r.textTop, r.titleHeight);
+
     EXPECT_EQ(requesterButtonAt(r, left.x, left.y), 0);
     EXPECT_EQ(requesterButtonAt(r, left.x + left.width - 1, left.y + left.height - 1), 0);
     EXPECT_EQ(requesterButtonAt(r, left.x + left.width, left.y), -1);
     EXPECT_EQ(requesterButtonAt(r, right.x + 1, right.y + 1), 1);
     EXPECT_EQ(requesterButtonAt(r, right.x + 1, right.y - 1), -1);
     EXPECT_EQ(requesterButtonAt(r, 1, 1), -1);
+}
+
+TEST(RequesterLayout, DialogGrowsForWideTextTitleAndManyButtons)
+{
+    int one[1] = {20};
+    EXPECT_GE(layoutRequester(10, 900, 1, one, 1, 13).width, 900);
+    EXPECT_GE(layoutRequester(700, 10, 1, one, 1, 13).width, 700);
+    requesterLayout lone = layoutRequester(60, 250, 1, one, 1, 13);
+    EXPECT_EQ(lone.buttons[0].x, lone.width - (lone.buttons[0].x + lone.buttons[0].width)) << "centred";
+
+    int labels[5] = {150, 150, 150, 150, 150};
+    requesterLayout r = layoutRequester(10, 10, 3, labels, 5, 13);
+    for (int i = 0; i < 5; i++) {
+        EXPECT_GE(r.buttons[i].x, 0);
+        EXPECT_LE(r.buttons[i].x + r.buttons[i].width, r.width);
+        if (i > 0) EXPECT_GT(r.buttons[i].x, r.buttons[i - 1].x + r.buttons[i - 1].width);
+    }
 }
