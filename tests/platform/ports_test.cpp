@@ -34,7 +34,8 @@ int rawSocket(const std::string& path, int connectIt)
 
 // ---- the port directory ----
 
-TEST_F(Ports, DirectoryIsMadePrivate)
+// The directory is made private; one that others may enter, a link or another's is refused.
+TEST_F(Ports, DirectoryIsPrivateAndUnsafeOnesAreRefused)
 {
     char p[108];
     ASSERT_EQ(1, portPath("demoport", p, sizeof p));
@@ -43,10 +44,7 @@ TEST_F(Ports, DirectoryIsMadePrivate)
     ASSERT_EQ(0, lstat(dir().c_str(), &st));
     EXPECT_TRUE(S_ISDIR(st.st_mode));
     EXPECT_EQ(0700u, st.st_mode & 0777);
-}
 
-TEST_F(Ports, UnsafeDirectoriesAreRefused)
-{
     std::string elsewhere = box.root + "/elsewhere";
     std::filesystem::create_directory(elsewhere);
     chmod(elsewhere.c_str(), 0700);

@@ -16,8 +16,8 @@ TEST(RequesterButtons, LabelsAndShortcuts)
     } cases[] = {
         {"_Lo (640x480)|_Hi (1280x960)", {{"Lo (640x480)", 0}, {"Hi (1280x960)", 0}}},
         {"Save _as|Cancel|x_", {{"Save as", 5}, {"Cancel", -1}, {"x_", -1}}},
-        {"", {{"Ok", -1}}},
-        {nullptr, {{"Ok", -1}}},
+        {"", {{"Ok", 0}}}, // the default button answers to O
+        {nullptr, {{"Ok", 0}}},
     };
     for (auto& c : cases) {
         requesterButton b[REQUESTER_MAX_BUTTONS];
@@ -27,6 +27,11 @@ TEST(RequesterButtons, LabelsAndShortcuts)
             EXPECT_EQ(b[i].shortcutAt, c.buttons[i].second) << b[i].label;
         }
     }
+    // Shortcuts match either case, and only the marked letter counts.
+    requesterButton b[REQUESTER_MAX_BUTTONS];
+    int n = parseRequesterButtons(cases[0].list, b, REQUESTER_MAX_BUTTONS);
+    int keys[] = {'l', 'L', 'h', 'o', 0}, want[] = {0, 0, 1, -1, -1};
+    for (int i = 0; i < 5; i++) EXPECT_EQ(requesterShortcut(b, n, keys[i]), want[i]) << keys[i];
 }
 
 TEST(RequesterButtons, OverlongLabelsAndListsAreCutNotOverrun)
@@ -40,17 +45,6 @@ TEST(RequesterButtons, OverlongLabelsAndListsAreCutNotOverrun)
     std::string many = "a|b|c|d|e|f|g|h|i|j|k";
     EXPECT_EQ(parseRequesterButtons(many.c_str(), b, REQUESTER_MAX_BUTTONS), REQUESTER_MAX_BUTTONS);
     EXPECT_EQ(b[REQUESTER_MAX_BUTTONS].label[0], 0x7f); // untouched past the maximum
-}
-
-TEST(RequesterButtons, ShortcutsMatchEitherCase)
-{
-    requesterButton b[REQUESTER_MAX_BUTTONS];
-    int n = parseRequesterButtons("_Lo (640x480)|_Hi (1280x960)", b, REQUESTER_MAX_BUTTONS);
-    EXPECT_EQ(requesterShortcut(b, n, 'l'), 0);
-    EXPECT_EQ(requesterShortcut(b, n, 'L'), 0);
-    EXPECT_EQ(requesterShortcut(b, n, 'h'), 1);
-    EXPECT_EQ(requesterShortcut(b, n, 'o'), -1); // only the marked letter counts
-    EXPECT_EQ(requesterShortcut(b, n, 0), -1);
 }
 
 // --- answers ---
@@ -74,11 +68,6 @@ TEST(RequesterText, SplitsAtNewlines)
     EXPECT_EQ(splitRequesterText("a\nb\nc\nd\ne", starts, lengths, 4), 4);
 }
 
-static bool overlaps(const requesterBox& a, const requesterBox& b)
-{
-    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
-}
-
 TEST(RequesterLayout, TwoButtonsAtTheEdgesBelowTheTextAndTheirHits)
 {
     int labels[2] = {72, 78};
@@ -90,7 +79,7 @@ TEST(RequesterLayout, TwoButtonsAtTheEdgesBelowTheTextAndTheirHits)
     EXPECT_EQ(left.x, r.width - (right.x + right.width)); // same margins
     EXPECT_GT(left.y, r.textTop + r.lineHeight);
     EXPECT_EQ(left.y + left.height, r.height - left.x); // bottom margin
-    EXPECT_FALSE(overlaps(left, right));
+    EXPECT_LT(left.x + left.width, right.x);
     EXPECT_GE(r.textTop, r.titleHeight);
 
     EXPECT_EQ(requesterButtonAt(r, left.x, left.y), 0);
@@ -114,6 +103,8 @@ TEST(RequesterLayout, DialogGrowsForWideTextTitleAndManyButtons)
     for (int i = 0; i < 5; i++) {
         EXPECT_GE(r.buttons[i].x, 0);
         EXPECT_LE(r.buttons[i].x + r.buttons[i].width, r.width);
-        if (i > 0) EXPECT_GT(r.buttons[i].x, r.buttons[i - 1].x + r.buttons[i - 1].width);
+        if (i > 0) {
+            EXPECT_GT(r.buttons[i].x, r.buttons[i - 1].x + r.buttons[i - 1].width);
+        }
     }
 }
