@@ -228,32 +228,15 @@ TEST_F(Tiles, CountsNamesAndClearedAreas)
     }
 }
 
-TEST_F(Tiles, StateLeftBehind)
-{
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ZERO);
-    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    tile(300, 100);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    GLint src, dst, env;
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
-    EXPECT_EQ(src, GL_SRC_ALPHA);
-    EXPECT_EQ(dst, GL_ONE);
-    EXPECT_EQ(env, GL_MODULATE);
-}
-
-TEST_F(Tiles, FailuresLeaveTheRecordAsItWas)
+// Failures leave the record as it was; a success leaves texturing and additive blending on.
+TEST_F(Tiles, RecordAndStateLeftBehind)
 {
     my_texture t{};
     t.id = 77;
     t.tiles = 3;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     EXPECT_EQ(TexInit(&t, nullptr, 0), 0u);
-    GLint unpack;
+    GLint unpack, src, dst, env;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
     EXPECT_EQ(unpack, 1) << "alignment is set even for a null name";
     EXPECT_EQ(TexInit(&t, "missing.ppm", 0), 0u);
@@ -262,6 +245,20 @@ TEST_F(Tiles, FailuresLeaveTheRecordAsItWas)
     EXPECT_EQ(TexInit(&t, "bad.ppm", 0), 0u);
     GetCapturedStdout();
     EXPECT_TRUE(t.id == 77u && t.tiles == 3);
+
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    tile(300, 100);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    glGetIntegerv(GL_BLEND_SRC, &src);
+    glGetIntegerv(GL_BLEND_DST, &dst);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
+    EXPECT_EQ(src, GL_SRC_ALPHA);
+    EXPECT_EQ(dst, GL_ONE);
+    EXPECT_EQ(env, GL_MODULATE);
 }
 
 // ---- what shows on screen ----

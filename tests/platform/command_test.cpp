@@ -55,20 +55,13 @@ int zombies()
     return n;
 }
 
-TEST_F(Command, StandardStreamsAreTheNullDevice)
+TEST_F(Command, ChildrenGetTheNullDeviceAndLeaveNoZombie)
 {
     writeScript("show", "a=$(readlink /proc/$$/fd/0); b=$(readlink /proc/$$/fd/1); c=$(readlink /proc/$$/fd/2); "
                         "printf '%s\\n' $a $b $c > streams");
-    ASSERT_EQ(1, runCommand("run <>NIL: ./show \"x\""));
+    for (int i = 0; i < 5; i++) ASSERT_EQ(1, runCommand("run <>NIL: ./show \"x\""));
     ASSERT_TRUE(peersEnded());
     EXPECT_EQ("/dev/null\n/dev/null\n/dev/null\n", readFile("streams"));
-}
-
-TEST_F(Command, EndedChildrenLeaveNoZombie)
-{
-    writeScript("quick", "exit 0");
-    for (int i = 0; i < 5; i++) ASSERT_EQ(1, runCommand("run <>NIL: ./quick \"x\""));
-    ASSERT_TRUE(peersEnded());
     EXPECT_TRUE(waitUntil([] { return zombies() == 0; }, 2000));
 }
 
