@@ -375,3 +375,18 @@ def make_magazine(root, prefs="", articles=None, files=None):
         with open(path, "wb") as f:
             f.write(content.encode("latin-1") if isinstance(content, str) else content)
     return root
+
+
+def players_in(magazine):
+    """{pid: tune argument} of the tunedeck processes running in the magazine directory."""
+    found = {}
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            cwd = os.readlink("/proc/%s/cwd" % pid)
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                argv = f.read().split(b"\0")[:-1]
+        except OSError:
+            continue
+        if cwd == magazine and argv and argv[0].endswith(b"tunedeck"):
+            found[int(pid)] = argv[1].decode("latin-1") if len(argv) > 1 else ""
+    return found
