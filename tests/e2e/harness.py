@@ -252,8 +252,9 @@ class Viewer:
         return int(vx + dx * vw / 1280.0), int(vy + dy * vh / 960.0)
 
     # --- what the person sees -------------------------------------------------------------
-    def screenshot(self, timeout=30.0):
-        """Presses `s` and reads the file the viewer writes (1280x960, rows from the top)."""
+    def screenshot(self, keys=("s",), park=True, timeout=30.0):
+        """Presses keys (ending in `s`) in one go and reads the file the viewer writes (1280x960,
+        rows from the top). park=False presses them where the pointer is, so a hover stays."""
         path = os.path.join(self.runtime, "screenshot.ppm")
         before = os.stat(path).st_mtime_ns if os.path.exists(path) else None
 
@@ -262,7 +263,9 @@ class Viewer:
                 return False
             st = os.stat(path)
             return st.st_mtime_ns != before and st.st_size >= 1280 * 960 * 3
-        self.key("s")
+        if park:
+            self.point_inside()
+        self.x.xdotool("key", "--delay", "0", *keys)
         wait_for(written, timeout, what="screenshot file")
         time.sleep(0.1)
         return read_ppm(path)
