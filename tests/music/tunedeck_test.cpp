@@ -1,6 +1,6 @@
 // The viewer's music link with the real tunedeck player (SDL's dummy audio driver) on short
-// modules the test writes: a tune starts, the next starts when it ends, a file that is no
-// module starts no loop of players, and shutdown leaves no player and no socket behind.
+// modules the test writes: a tune starts, the next starts when it ends, and a file that is
+// no module starts no loop of players.
 #include "app/composition.h"
 #include "app/screen.h"
 #include "app/songstart.h"
@@ -73,7 +73,6 @@ struct Player : ::testing::Test {
             return done();
         }, timeoutMs);
     }
-    bool playerPortUp() { return std::filesystem::exists(box.runtime + "/pagovia/musicplayerport"); }
 };
 
 TEST_F(Player, TunesFollowEachOther)
@@ -96,17 +95,6 @@ TEST_F(Player, FileThatIsNoModuleStartsNoLoopOfPlayers)
     EXPECT_EQ(0, runningCommands());
     EXPECT_EQ(0, changeSong);
     EXPECT_EQ(1, loadingSong); // it never said it plays
-}
-
-TEST_F(Player, ShutdownLeavesNoPlayerAndNoSocket)
-{
-    addSong("a.mod", shortModule(64));
-    ASSERT_TRUE(frames([&] { return loadingSong == 0 && playerPortUp(); }, 10000));
-    EXPECT_NE(-1, SendMessage("musicplayerport", 2));
-    SendMessage("demoport", -1);
-    stopMusicHandler();
-    EXPECT_EQ(0, runningCommands());
-    EXPECT_EQ(0, portFilesLeft(box));
 }
 
 } // namespace
