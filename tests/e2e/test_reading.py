@@ -63,7 +63,6 @@ def articles():
 
 def prefs(startup=None):
     text = [
-        "# magazine made by the reading test",
         "MENUS: %d" % len(MENUS),
         "MENU_COORDS: " + ",".join("%d,%d,%d,%d" % m[1:] for m in MENUS),
         "MENU_LINKS: " + ",".join(m[0] for m in MENUS),
@@ -74,9 +73,7 @@ def prefs(startup=None):
         "KEY_SHORTCUTS: n=02_Bbbb",
         "KEY_SPECIAL_SHORTCUTS: F2=03_Cc",
     ]
-    if startup:
-        text.append("STARTUP_IMAGE: " + startup)
-    return "\n".join(text) + "\n"
+    return "\n".join(text + (["STARTUP_IMAGE: " + startup] if startup else [])) + "\n"
 
 
 def make_magazine(root, startup=False):
@@ -85,12 +82,9 @@ def make_magazine(root, startup=False):
     # Menu images: top and bottom strips in colours of their own.
     harness.write_ppm(os.path.join(root, "Menus", "a_top.ppm"), 1280, 100, (0, 0, 120))
     harness.write_ppm(os.path.join(root, "Menus", "b_bottom.ppm"), 1280, 100, (0, 90, 0))
-    if startup:
-        harness.write_ppm(os.path.join(root, "Images", "start.ppm"), 512, 512, (0, 0, 255))
-    else:
-        harness.write_ppm(os.path.join(root, "Images", "green.ppm"), 512, 512, (0, 255, 0))
+    name, colour = ("start.ppm", (0, 0, 255)) if startup else ("green.ppm", (0, 255, 0))
+    harness.write_ppm(os.path.join(root, "Images", name), 512, 512, colour)
     os.makedirs(os.path.join(root, "Songs"), exist_ok=True)
-    return root
 
 
 def lit(p, level=100):
