@@ -3,7 +3,7 @@ written by no one here) and on a short module the test writes, with SDL's dummy 
 driver, against a "demoport" that this file implements itself from the record layout: the
 reports, real-time playing, stop on command, undecodable files, and a viewer that dies.
 Then the real viewer with the real player: a tune starts, the next follows when it ends,
-_NMUSIC and a "[music=" item switch the tune, and Escape leaves no player and no socket."""
+and Escape leaves no player and no socket (the demo tests switch tunes by menu and item)."""
 import glob
 import os
 import shutil
@@ -215,11 +215,7 @@ class ViewerMusicTest(unittest.TestCase):
         for m in MODULES[:2]:
             with open(m, "rb") as f:
                 files["Songs/" + os.path.basename(m)] = f.read()
-        harness.make_magazine(
-            self.dir,
-            prefs="MENUS: 1\nMENU_COORDS: 1000,0,1280,100\nMENU_LINKS: _NMUSIC\n",
-            articles={"01_Music": "[music=%s]PLAY THIS TUNE AGAIN PLEASE[/music]\n" % self.tunes[0][6:]},
-            files=files)
+        harness.make_magazine(self.dir, articles={"01_Music": "Music.\n"}, files=files)
         os.makedirs(os.path.join(self.dir, "musicplayer"))
         shutil.copy(PLAYER, os.path.join(self.dir, "musicplayer", "tunedeck"))
         self.addCleanup(lambda: [os.kill(pid, signal.SIGKILL) for pid in harness.players_in(self.dir)])
@@ -241,20 +237,6 @@ class ViewerMusicTest(unittest.TestCase):
         self.assertEqual(harness.players_in(self.dir), {})
         ports = os.path.join(self.v.runtime, "pagovia")
         self.assertEqual(os.listdir(ports) if os.path.isdir(ports) else [], [])
-
-    def test_nmusic_and_a_music_item_switch_the_tune(self):
-        self.wait_playing(self.tunes[0], 20)
-        self.v.click(*self.v.design_to_screen(1140, 50))  # the _NMUSIC selection
-        self.wait_playing(self.tunes[1])
-        # The item's text is drawn in the item colour (0.8, 0.8, 1.0): click on the middle of
-        # its lit glyphs (an edge of the item's rectangle is not inside it).
-        shot = self.x.capture()
-        spots = [(x, y) for y in range(0, shot.height, 2) for x in range(0, shot.width, 2)
-                 if all(abs(a - b) <= 3 for a, b in zip(shot.pixel(x, y), (204, 204, 255)))]
-        self.assertTrue(spots, "no \"[music=\" item on the screen")
-        xs, ys = [x for x, _ in spots], [y for _, y in spots]
-        self.v.click((min(xs) + max(xs)) // 2, (min(ys) + max(ys)) // 2)
-        self.wait_playing(self.tunes[0])
 
 
 if __name__ == "__main__":
