@@ -35,6 +35,11 @@ PREF_KEYS = ("MENUS", "MENU_COORDS", "MENU_LINKS", "STARTUP_IMAGE", "SCROLLTEXTS
              "KEY_SPECIAL_SHORTCUTS")
 
 
+def setUpModule():
+    if not os.path.isdir(DEMO):
+        raise unittest.SkipTest("the demo magazine has not been built")
+
+
 # --- reading the sources as the viewer does ------------------------------------------------------
 
 def read_prefs(text):
@@ -165,8 +170,6 @@ class DemoSourcesTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        if not os.path.isdir(DEMO):
-            raise unittest.SkipTest("the demo magazine has not been built")
         cls.articles = articles()
         cls.prefs = read_prefs(read_text(DEMO_SOURCE, "prefs.txt"))
         cls.images = set(os.listdir(os.path.join(DEMO, "Images")))
@@ -262,8 +265,6 @@ class GeneratedAssetsTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        if not os.path.isdir(DEMO):
-            raise unittest.SkipTest("the demo magazine has not been built")
         cls.atlas = harness.read_ppm(os.path.join(DEMO, "Fonts", "font4.pbm"))
 
     def ink(self, code, high):
@@ -272,7 +273,7 @@ class GeneratedAssetsTest(unittest.TestCase):
         x0, y0, size = ((k % 16) * 16, (k // 16) * 16, 16) if high else ((k % 32) * 8, 128 + (k // 32) * 8, 8)
         return [self.atlas.pixel(x, y)[0] for y in range(y0, y0 + size) for x in range(x0, x0 + size)]
 
-    def test_atlas_grids_hold_ascii_in_both_and_latin1_in_the_low_one(self):
+    def test_atlas_grids_hold_white_antialiased_ascii_in_both_and_latin1_in_the_low_one(self):
         self.assertEqual(ppm_header(os.path.join(DEMO, "Fonts", "font4.pbm"))[:15], b"P6\n256 256\n255\n")
         for high in (True, False):
             for code in range(33, 127):
@@ -285,8 +286,7 @@ class GeneratedAssetsTest(unittest.TestCase):
         for code in (0xC9, 0xE9, 0xFC, 0xDF):
             self.assertGreater(max(self.ink(code, False)), 0, code)
         self.assertEqual(max(self.atlas.pixel(x, y)[0] for y in range(128 + 7 * 8, 256) for x in range(256)), 0)
-
-    def test_glyphs_are_white_and_antialiased(self):
+        # White glyphs with soft edges.
         self.assertTrue(any(0 < v < 200 for v in self.ink(ord("a"), True)), "no soft edge")
         self.assertTrue(all(p[0] == p[1] == p[2] for p in zip(*[iter(self.atlas.data)] * 3)))
 
@@ -409,8 +409,6 @@ class DemoViewerTest(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        if not os.path.isdir(DEMO):
-            raise unittest.SkipTest("the demo magazine has not been built")
         cls.prefs = read_prefs(read_text(DEMO, "prefs.txt"))
         cls.layout = Layout(cls.prefs)
         cls.screen = Screen(DEMO, cls.layout)

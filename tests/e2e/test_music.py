@@ -125,7 +125,8 @@ class PlayerTest(unittest.TestCase):
 
     def start(self, args, **kw):
         p = subprocess.Popen(args, cwd=self.dir, env=self.env, stdin=subprocess.DEVNULL, **kw)
-        self.addCleanup(lambda: p.poll() is None and (p.kill(), p.wait()))
+        self.addCleanup(p.__exit__, None, None, None)  # closes its pipes and reaps it
+        self.addCleanup(lambda: p.poll() is None and p.kill())
         return p
 
     def play(self, path):
