@@ -252,8 +252,9 @@ class Viewer:
         return int(vx + dx * vw / 1280.0), int(vy + dy * vh / 960.0)
 
     # --- what the person sees -------------------------------------------------------------
-    def screenshot(self, timeout=30.0):
-        """Presses `s` and reads the file the viewer writes (1280x960, rows from the top)."""
+    def screenshot(self, keys=("s",), park=True, timeout=30.0):
+        """Presses keys (ending in `s`) in one go and reads the file the viewer writes (1280x960,
+        rows from the top). park=False presses them where the pointer is, so a hover stays."""
         path = os.path.join(self.runtime, "screenshot.ppm")
         before = os.stat(path).st_mtime_ns if os.path.exists(path) else None
 
@@ -262,7 +263,9 @@ class Viewer:
                 return False
             st = os.stat(path)
             return st.st_mtime_ns != before and st.st_size >= 1280 * 960 * 3
-        self.key("s")
+        if park:
+            self.point_inside()
+        self.x.xdotool("key", "--delay", "0", *keys)
         wait_for(written, timeout, what="screenshot file")
         time.sleep(0.1)
         return read_ppm(path)
@@ -375,3 +378,18 @@ def make_magazine(root, prefs="", articles=None, files=None):
         with open(path, "wb") as f:
             f.write(content.encode("latin-1") if isinstance(content, str) else content)
     return root
+
+
+def players_in(magazine):
+    """{pid: tune argument} of the tunedeck processes running in the magazine directory."""
+    found = {}
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            cwd = os.readlink("/proc/%s/cwd" % pid)
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                argv = f.read().split(b"\0")[:-1]
+        except OSError:
+            continue
+        if cwd == magazine and argv and argv[0].endswith(b"tunedeck"):
+            found[int(pid)] = argv[1].decode("latin-1") if len(argv) > 1 else ""
+    return found

@@ -68,81 +68,53 @@ class ResolutionRequesterLooks(StartupCase):
         self.expect_viewer(x, v, HI)
 
 
-class ResolutionByKeyboard(StartupCase):
-    def answer(self, keys, size):
+class ResolutionAnswered(StartupCase):
+    def answer(self, act, size):
         x, v = self.start()
         r = harness.Requester(x, CHOOSE)
-        x.xdotool("mousemove", 5, 5)  # away from the dialog: it holds the keyboard regardless
-        r.press(*keys)
+        act(x, r)
         r.wait_gone()
         self.expect_viewer(x, v, size)
 
-    def test_shortcut_letters_either_case(self):
-        for keys, size in ((["l"], LO), (["shift+h"], HI)):
+    def test_keys_answer_wherever_the_pointer_is(self):
+        # Tab twice comes back to the left button; other keys leave the question open.
+        cases = ((["l"], LO), (["shift+h"], HI), (["Return"], LO), (["Escape"], HI),
+                 (["o", "x", "2", "Tab", "Tab", "space"], LO))
+        for keys, size in cases:
             with self.subTest(keys=keys):
-                self.answer(keys, size)
-
-    def test_return_takes_the_focused_left_button(self):
-        self.answer(["Return"], LO)
-
-    def test_escape_answers_the_right_button(self):
-        self.answer(["Escape"], HI)
+                self.answer(lambda x, r: (x.xdotool("mousemove", 5, 5), r.press(*keys)), size)
 
     def test_tab_moves_the_focus_and_return_takes_it(self):
-        x, v = self.start()
-        r = harness.Requester(x, CHOOSE)
-        r.press("Tab")
-        harness.wait_for(lambda: r.count(x.capture(), r.buttons()[1], r.FOCUS) > 500, what="focus on Hi")
-        image = x.capture()
-        self.assertEqual(r.count(image, r.buttons(image)[0], r.FOCUS), 0)
-        r.press("Return")
-        r.wait_gone()
-        self.expect_viewer(x, v, HI)
+        def act(x, r):
+            r.press("Tab")
+            harness.wait_for(lambda: r.count(x.capture(), r.buttons()[1], r.FOCUS) > 500, what="focus on Hi")
+            image = x.capture()
+            self.assertEqual(r.count(image, r.buttons(image)[0], r.FOCUS), 0)
+            r.press("Return")
+        self.answer(act, HI)
 
-    def test_other_keys_leave_the_question_open(self):
-        x, v = self.start()
-        r = harness.Requester(x, CHOOSE)
-        r.press("o", "x", "2", "Tab", "Tab")  # Tab twice: back on the left button
-        r.press("space")
-        r.wait_gone()
-        self.expect_viewer(x, v, LO)
-
-
-class ResolutionByMouse(StartupCase):
     def test_left_and_right_buttons(self):
         for i, size in ((0, LO), (1, HI)):
             with self.subTest(button=i):
-                x, v = self.start()
-                r = harness.Requester(x, CHOOSE)
-                r.click(i)
-                r.wait_gone()
-                self.expect_viewer(x, v, size)
+                self.answer(lambda x, r: r.click(i), size)
 
     def test_press_on_one_button_release_on_another_answers_nothing(self):
-        x, v = self.start()
-        r = harness.Requester(x, CHOOSE)
-        (lx, ly), (rx, ry) = r.centre(0), r.centre(1)
-        x.xdotool("mousemove", lx, ly)
-        x.xdotool("mousedown", 1)
-        x.xdotool("mousemove", rx, ry)
-        x.xdotool("mouseup", 1)
-        # Still asking: Tab, handled after the release, still moves the focus.
-        r.press("Tab")
-        harness.wait_for(lambda: r.count(x.capture(), r.buttons()[1], r.FOCUS) > 500, what="focus on Hi")
-        self.assertTrue(x.search(CHOOSE))
-        r.click(1)
-        r.wait_gone()
-        self.expect_viewer(x, v, HI)
+        def act(x, r):
+            (lx, ly), (rx, ry) = r.centre(0), r.centre(1)
+            x.xdotool("mousemove", lx, ly)
+            x.xdotool("mousedown", 1)
+            x.xdotool("mousemove", rx, ry)
+            x.xdotool("mouseup", 1)
+            # Still asking: Tab, handled after the release, still moves the focus.
+            r.press("Tab")
+            harness.wait_for(lambda: r.count(x.capture(), r.buttons()[1], r.FOCUS) > 500, what="focus on Hi")
+            self.assertTrue(x.search(CHOOSE))
+            r.click(1)
+        self.answer(act, HI)
 
-
-class ResolutionRequesterClosed(StartupCase):
     # Regression: a requester window destroyed by another client left start-up waiting forever.
     def test_window_destroyed_from_outside_counts_as_escape(self):
-        x, v = self.start()
-        r = harness.Requester(x, CHOOSE)
-        x.xdotool("windowclose", r.window)
-        r.wait_gone()
-        self.expect_viewer(x, v, HI)
+        self.answer(lambda x, r: x.xdotool("windowclose", r.window), HI)
 
 
 class ResolutionPreset(StartupCase):
@@ -169,25 +141,21 @@ class ResolutionPreset(StartupCase):
 
 
 class FatalError(StartupCase):
+    # The requester's keys and clicks are those of the resolution question above.
     def test_no_opengl_shows_the_fatal_requester_and_fails(self):
-        for how in ("Return", "click"):
-            with self.subTest(dismissed_by=how):
-                x, v = self.start(extra_args=["-extension", "GLX"], resolution="lo")
-                r = harness.Requester(x, "Fatal Error")
-                image = x.capture()
-                buttons = r.buttons(image)
-                self.assertEqual(len(buttons), 1)  # just "Ok"
-                gx, gy, gw, gh = r.geometry()
-                self.assertGreater(r.count(image, (gx, gy + 20, gx + gw, buttons[0][1]), r.INK), 150)
-                self.assertIsNone(v.proc.poll())  # waits for the person
-                if how == "click":
-                    r.click(0)
-                else:
-                    r.press("Return")
-                self.assertEqual(v.wait_exit(), 1)
-                self.assertEqual(x.search(harness.TITLE), [])
-                self.assertEqual(x.search("Fatal Error"), [])
-                self.assertIn("GLX", v.stderr())
+        x, v = self.start(extra_args=["-extension", "GLX"], resolution="lo")
+        r = harness.Requester(x, "Fatal Error")
+        image = x.capture()
+        buttons = r.buttons(image)
+        self.assertEqual(len(buttons), 1)  # just "Ok"
+        gx, gy, gw, gh = r.geometry()
+        self.assertGreater(r.count(image, (gx, gy + 20, gx + gw, buttons[0][1]), r.INK), 150)
+        self.assertIsNone(v.proc.poll())  # waits for the person
+        r.click(0)
+        self.assertEqual(v.wait_exit(), 1)
+        self.assertEqual(x.search(harness.TITLE), [])
+        self.assertEqual(x.search("Fatal Error"), [])
+        self.assertIn("GLX", v.stderr())
 
 
 class NoDisplay(unittest.TestCase):

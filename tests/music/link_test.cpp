@@ -138,37 +138,39 @@ void queueTwo(const std::string& portFile, int first, int second, int* a, int* b
     EXPECT_EQ(7, answerOf(stalled));
 }
 
-TEST_F(Link, QueuedReportAndFinishAreAnsweredInOrder)
+// A report queued before the finish is applied; one queued behind it is answered only.
+TEST_F(Link, QueuedMessagesAreAnsweredInOrder)
 {
-    startHandler();
-    int a, b;
-    queueTwo(box.runtime + "/pagovia/demoport", 2, -1, &a, &b);
-    EXPECT_EQ(2, answerOf(a));
-    EXPECT_EQ(-1, answerOf(b));
-    EXPECT_EQ(1, currentSong);
-    EXPECT_TRUE(waitUntil([&] { return !portUp("demoport"); }));
+    const int cases[2][3] = {{2, -1, 1}, {-1, 2, 0}}; // first, second, song afterwards
+    for (auto& c : cases) {
+        currentSong = changeSong = 0;
+        startHandler();
+        int a, b;
+        queueTwo(box.runtime + "/pagovia/demoport", c[0], c[1], &a, &b);
+        EXPECT_EQ(c[0], answerOf(a));
+        EXPECT_EQ(c[1], answerOf(b));
+        EXPECT_EQ(c[2], currentSong) << c[0];
+        EXPECT_EQ(c[2], changeSong) << c[0];
+        EXPECT_TRUE(waitUntil([&] { return !portUp("demoport"); }));
+        stopMusicHandler();
+    }
 }
 
-TEST_F(Link, ReportQueuedBehindTheFinishIsAnsweredButNotApplied)
-{
-    startHandler();
-    int a, b;
-    queueTwo(box.runtime + "/pagovia/demoport", -1, 2, &a, &b);
-    EXPECT_EQ(-1, answerOf(a));
-    EXPECT_EQ(2, answerOf(b));
-    EXPECT_EQ(0, currentSong);
-    EXPECT_EQ(0, changeSong);
-}
+// ---- play-next and play-previous ----
 
-// ---- play-next ----
-
-TEST_F(Link, NextWithoutPlayerWrapsAndRequestsTheStart)
+TEST_F(Link, WithoutPlayerNextAndPreviousWrapAndRequestTheStart)
 {
     currentSong = 4;
     playNextMusic();
     EXPECT_EQ(0, currentSong);
     EXPECT_EQ(1, changeSong);
     EXPECT_STREQ("unchanged", infoText);
+    changeSong = 0;
+    loadingSong = 1; // a player that never started: previous still asks and finds none
+    playPrevMusic();
+    EXPECT_EQ(4, currentSong);
+    EXPECT_EQ(1, changeSong);
+    EXPECT_EQ(0, loadingSong);
 }
 
 TEST_F(Link, NextWithPlayerStopsItAndNamesTheFollowingTune)
@@ -194,17 +196,6 @@ TEST_F(Link, NextWhileLoadingSendsNothing)
     EXPECT_EQ(0, currentSong);
     EXPECT_EQ(9, SendMessage("musicplayerport", 9)); // the first request the player sees
     EXPECT_FALSE(has(peerLog(), "got 2"));
-}
-
-// ---- play-previous ----
-
-TEST_F(Link, PreviousWithoutPlayerWrapsBackwardsEvenWhileLoading)
-{
-    loadingSong = 1; // a player that never started: previous still asks and finds none
-    playPrevMusic();
-    EXPECT_EQ(4, currentSong);
-    EXPECT_EQ(1, changeSong);
-    EXPECT_EQ(0, loadingSong);
 }
 
 // Play-previous takes 2 off and the player's end report adds 1, in whichever order they
@@ -239,7 +230,7 @@ TEST_F(Link, PreviousMinusTwoAfterTheReportsPlusOne)
 
 // ---- choosing a tune ----
 
-TEST_F(Link, UnknownTuneOrATuneWhileLoadingChangesNothing)
+TEST_F(Link, TuneWithoutPlayerIsRequestedDirectlyUnlessUnknownOrLoading)
 {
     playSongByName("nothere.mod");
     playSongByName(std::string(200, 'x').c_str());
@@ -248,10 +239,7 @@ TEST_F(Link, UnknownTuneOrATuneWhileLoadingChangesNothing)
     EXPECT_EQ(0, currentSong);
     EXPECT_EQ(0, changeSong);
     EXPECT_STREQ("unchanged", infoText);
-}
-
-TEST_F(Link, TuneWithoutPlayerIsRequestedDirectly)
-{
+    loadingSong = 0;
     playSongByName("t3.mod");
     EXPECT_EQ(3, currentSong);
     EXPECT_EQ(1, changeSong);

@@ -33,11 +33,7 @@ struct SongStart : ::testing::Test {
         sandboxClose(&box);
         numberOfSongs = 0;
     }
-    std::string started()
-    {
-        EXPECT_TRUE(peersEnded());
-        return readFile("started");
-    }
+    std::string started() { return peersEnded() ? readFile("started") : "(still running)"; }
 };
 
 TEST_F(SongStart, AnnouncesByFileNameAndStartsTheTune)
