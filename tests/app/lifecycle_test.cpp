@@ -10,20 +10,14 @@
 #include <cstdio>
 #include <vector>
 
-static int64_t fakeSec;
-static void fakeClock(int64_t* sec, int64_t* usec)
-{
-    *sec = fakeSec;
-    *usec = 0;
-}
-
+// --- constant menu selections ---
 class ConstantSelections : public ::testing::Test {
 protected:
     std::vector<int> coords;
     std::vector<std::array<char, 40>> links;
-    void use(int n)
+    void use(int n, std::vector<int> c = {})
     {
-        coords.assign(4 * n, 0);
+        coords = c.empty() ? std::vector<int>(4 * n, 0) : c;
         links.assign(n, {});
         for (int i = 0; i < n; i++) snprintf(links[i].data(), 40, "_LINK%d", i);
         numberOfConstantMenuSelections = n;
@@ -35,58 +29,51 @@ protected:
     {
         constantMenuCoords = nullptr;
         constantMenuLinks = nullptr;
-        numberOfConstantMenuSelections = 0;
-        numberOfMenuSelections = 0;
+        numberOfConstantMenuSelections = numberOfMenuSelections = 0;
         computeScreenMetrics(1);
     }
 };
 
-TEST_F(ConstantSelections, ScaledToWindowPixelsInLowResolution)
+TEST_F(ConstantSelections, ScaledToWindowPixelsInBothResolutions)
 {
-    computeScreenMetrics(1);
-    use(1);
-    coords = {100, 200, 300, 400};
-    constantMenuCoords = coords.data();
-    buildConstantMenuSelections();
-    const menuSelection& s = menuSelections[0];
-    EXPECT_FLOAT_EQ(s.x0, 50);
-    EXPECT_FLOAT_EQ(s.y0, 100);
-    EXPECT_FLOAT_EQ(s.x1, 150);
-    EXPECT_FLOAT_EQ(s.y1, 200);
-    EXPECT_EQ(s.kind, 0);
-    EXPECT_STREQ(s.link, "_LINK0");
-    EXPECT_EQ(numberOfMenuSelections, 1);
-}
-
-TEST_F(ConstantSelections, UnchangedInHighResolution)
-{
-    computeScreenMetrics(0);
-    use(1);
-    coords = {100, 200, 300, 400};
-    constantMenuCoords = coords.data();
-    buildConstantMenuSelections();
-    EXPECT_FLOAT_EQ(menuSelections[0].x0, 100);
-    EXPECT_FLOAT_EQ(menuSelections[0].y1, 400);
+    for (int lowres : {1, 0}) {
+        computeScreenMetrics(lowres);
+        use(1, {100, 200, 300, 400});
+        buildConstantMenuSelections();
+        const menuSelection& s = menuSelections[0];
+        float k = lowres ? 0.5f : 1.0f;
+        EXPECT_FLOAT_EQ(s.x0, 100 * k);
+        EXPECT_FLOAT_EQ(s.y0, 200 * k);
+        EXPECT_FLOAT_EQ(s.x1, 300 * k);
+        EXPECT_FLOAT_EQ(s.y1, 400 * k);
+        EXPECT_EQ(s.kind, 0);
+        EXPECT_STREQ(s.link, "_LINK0");
+        EXPECT_EQ(numberOfMenuSelections, 1);
+    }
 }
 
 // Guards the 256-record table against a prefs.txt that names more selections.
-TEST_F(ConstantSelections, MoreThanTheTableHoldsAreCapped)
+TEST_F(ConstantSelections, MoreThanTheTableHoldsAreCappedAndNoneWithoutCoordinates)
 {
     computeScreenMetrics(0);
     use(MAX_MENU_SELECTIONS + 10);
     buildConstantMenuSelections();
     EXPECT_EQ(numberOfMenuSelections, MAX_MENU_SELECTIONS);
     EXPECT_STREQ(menuSelections[MAX_MENU_SELECTIONS - 1].link, "_LINK255");
-}
-
-TEST_F(ConstantSelections, NothingWithoutCoordinates)
-{
-    numberOfConstantMenuSelections = 3;
+    constantMenuCoords = nullptr;
+    numberOfMenuSelections = 0;
     buildConstantMenuSelections();
     EXPECT_EQ(numberOfMenuSelections, 0);
 }
 
 // --- frame state ---
+static int64_t fakeSec;
+static void fakeClock(int64_t* sec, int64_t* usec)
+{
+    *sec = fakeSec;
+    *usec = 0;
+}
+
 TEST(StartupPicture, LeavingItShowsTheMagazineFromClockZero)
 {
     setWallClock(fakeClock);
@@ -107,12 +94,10 @@ TEST(StartupPicture, LeavingItShowsTheMagazineFromClockZero)
 TEST(FullScreen, ToggleRequestsARedrawEachWay)
 {
     int before = fullScreen;
-    firstrun = 0;
-    switchFullScreen();
-    EXPECT_NE(fullScreen, before);
-    EXPECT_EQ(firstrun, 1);
-    firstrun = 0;
-    switchFullScreen();
-    EXPECT_EQ(fullScreen, before);
-    EXPECT_EQ(firstrun, 1);
+    for (int i = 1; i <= 2; i++) {
+        firstrun = 0;
+        switchFullScreen();
+        EXPECT_EQ(fullScreen != before, i == 1);
+        EXPECT_EQ(firstrun, 1);
+    }
 }

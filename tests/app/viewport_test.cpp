@@ -6,44 +6,33 @@
 
 TEST(Viewport, PillarAndLetterBoxes)
 {
-    viewportRect wide = viewportForWindow(1920, 1080);
-    EXPECT_EQ(wide.width, 1440);
-    EXPECT_EQ(wide.height, 1080);
-    EXPECT_EQ(wide.x, 240);
-    EXPECT_EQ(wide.y, 0);
-
-    viewportRect tall = viewportForWindow(1280, 1024);
-    EXPECT_EQ(tall.width, 1280);
-    EXPECT_EQ(tall.height, 960);
-    EXPECT_EQ(tall.x, 0);
-    EXPECT_EQ(tall.y, 32);
-
-    viewportRect exact = viewportForWindow(640, 480);
-    EXPECT_EQ(exact.x, 0);
-    EXPECT_EQ(exact.width, 640);
+    struct { int w, h, x, y, width, height; } cases[] = {
+        {1920, 1080, 240, 0, 1440, 1080}, {1280, 1024, 0, 32, 1280, 960}, {640, 480, 0, 0, 640, 480}};
+    for (auto c : cases) {
+        viewportRect r = viewportForWindow(c.w, c.h);
+        EXPECT_EQ(r.x, c.x) << c.w << "x" << c.h;
+        EXPECT_EQ(r.y, c.y) << c.w << "x" << c.h;
+        EXPECT_EQ(r.width, c.width) << c.w << "x" << c.h;
+        EXPECT_EQ(r.height, c.height) << c.w << "x" << c.h;
+    }
 }
 
 TEST(Viewport, WindowToScreenInBothResolutions)
 {
-    int sx, sy;
-    computeScreenMetrics(1); // 640x480
-    setWindowSize(1280, 1024);
-    windowToScreen(0, 32, &sx, &sy);
-    EXPECT_EQ(sx, 0);
-    EXPECT_EQ(sy, 0);
-    windowToScreen(1279, 991, &sx, &sy);
-    EXPECT_EQ(sx, 639);
-    EXPECT_EQ(sy, 479);
-    windowToScreen(640, 10, &sx, &sy); // in the top bar: above the picture
-    EXPECT_LT(sy, 0);
-
-    computeScreenMetrics(0); // 1280x960
-    setWindowSize(1920, 1080);
-    windowToScreen(240 + 720, 540, &sx, &sy);
-    EXPECT_EQ(sx, 640);
-    EXPECT_EQ(sy, 480);
-    windowToScreen(100, 540, &sx, &sy); // left bar
-    EXPECT_LT(sx, 0);
+    // Negative results lie in the black bars, outside the picture.
+    struct { int lowres, ww, wh, x, y, sx, sy; } cases[] = {
+        {1, 1280, 1024, 0, 32, 0, 0},        {1, 1280, 1024, 1279, 991, 639, 479},
+        {1, 1280, 1024, 640, 10, 320, -1},   {0, 1920, 1080, 960, 540, 640, 480},
+        {0, 1920, 1080, 100, 540, -1, 480},
+    };
+    for (auto c : cases) {
+        computeScreenMetrics(c.lowres);
+        setWindowSize(c.ww, c.wh);
+        int sx, sy;
+        windowToScreen(c.x, c.y, &sx, &sy);
+        if (c.sx < 0) EXPECT_LT(sx, 0); else EXPECT_EQ(sx, c.sx) << c.x << "," << c.y;
+        if (c.sy < 0) EXPECT_LT(sy, 0); else EXPECT_EQ(sy, c.sy) << c.x << "," << c.y;
+    }
     computeScreenMetrics(1);
 }
 
