@@ -5,114 +5,81 @@
 #include "elements/render_fixtures.h"
 #include <gtest/gtest.h>
 
-static const rgba kMenu{200, 40, 10, 255};
-static const rgba kBlue{0, 0, 255, 255};
+static const rgba kMenu{200, 40, 10, 255}, kBlue{0, 0, 255, 255};
+static const rgba kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255};
+
+struct probe {
+    float x, y;
+    rgba want;
+};
+
+// Draws the menu over blue, so that uncovered and keyed-out parts are visible.
+static void drawOverBlue(my_texture* menu, int position, std::initializer_list<probe> probes)
+{
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0, 0, 0, 0);
+    drawMenu(menu, position);
+    for (const probe& p : probes) {
+        rgba got = designPixel(p.x, p.y);
+        EXPECT_TRUE(got.r == p.want.r && got.g == p.want.g && got.b == p.want.b)
+            << (menu ? menu->name : "null") << " at " << p.x << "," << p.y << ": " << (int)got.r << ","
+            << (int)got.g << "," << (int)got.b;
+    }
+}
 
 class Menu : public ::testing::Test {
 protected:
     my_texture menu{};
     void SetUp() override { ASSERT_TRUE(openScreen(0)); }
-    // Something beneath the menu, so that uncovered and keyed-out parts are visible.
-    void paintBeneath()
-    {
-        glClearColor(0, 0, 1, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glClearColor(0, 0, 0, 0);
-    }
-    static bool isMenu(rgba p) { return p.r == kMenu.r && p.g == kMenu.g && p.b == kMenu.b; }
-    static bool isBlue(rgba p) { return p.r == 0 && p.g == 0 && p.b == 255; }
 };
 
 // --- placement ---
-TEST_F(Menu, FullWidthImageAtTopAndBottom)
+TEST_F(Menu, FullWidthImageAtTopAndBottomAndFreeSlots)
 {
     makePlainImage(&menu, "top.ppm", 1280, 200, kMenu);
-    paintBeneath();
-    drawMenu(&menu, 0);
-    EXPECT_TRUE(isMenu(designPixel(0, 0)));
-    EXPECT_TRUE(isMenu(designPixel(1279, 199)));
-    EXPECT_TRUE(isBlue(designPixel(640, 200)));
-
-    paintBeneath();
-    drawMenu(&menu, 1);
-    EXPECT_TRUE(isBlue(designPixel(640, 759)));
-    EXPECT_TRUE(isMenu(designPixel(0, 760)));
-    EXPECT_TRUE(isMenu(designPixel(1279, 959)));
-
-    // A free slot (no name) or a failed load draws nothing.
-    paintBeneath();
-    menu.tiles = 0;
-    drawMenu(&menu, 0);
+    drawOverBlue(&menu, 0, {{0, 0, kMenu}, {1279, 199, kMenu}, {640, 200, kBlue}});
+    drawOverBlue(&menu, 1, {{640, 759, kBlue}, {0, 760, kMenu}, {1279, 959, kMenu}});
+    drawOverBlue(nullptr, 0, {{10, 10, kBlue}});
+    menu.tiles = 0; // a failed load
+    drawOverBlue(&menu, 0, {{10, 10, kBlue}});
     menu.tiles = 1;
-    menu.name[0] = '\0';
-    drawMenu(&menu, 0);
-    drawMenu(nullptr, 0);
-    EXPECT_TRUE(isBlue(designPixel(10, 10)));
+    menu.name[0] = '\0'; // a free slot
+    drawOverBlue(&menu, 0, {{10, 10, kBlue}});
 }
 
 TEST_F(Menu, HalfWidthImageIsDoubledTexelByTexel)
 {
-    // Columns alternate green and red, so each texel must cover exactly two units.
-    makeImage(&menu, "half.ppm", 640, 100, [](int x, int) {
-        return x % 2 ? rgba{255, 0, 0, 255} : rgba{0, 255, 0, 255};
-    });
-    paintBeneath();
-    drawMenu(&menu, 1);
-    EXPECT_TRUE(isBlue(designPixel(640, 759)));
-    EXPECT_EQ(designPixel(0, 760).g, 255);
-    EXPECT_EQ(designPixel(1, 800).g, 255);
-    EXPECT_EQ(designPixel(2, 800).r, 255);
-    EXPECT_EQ(designPixel(3, 959).r, 255);
-    EXPECT_EQ(designPixel(1279, 959).r, 255);
+    makeImage(&menu, "half.ppm", 640, 100, [](int x, int) { return x % 2 ? kRed : kGreen; });
+    drawOverBlue(&menu, 1, {{640, 759, kBlue}, {0, 760, kGreen}, {1, 800, kGreen}, {2, 800, kRed},
+                            {3, 959, kRed}, {1279, 959, kRed}});
 }
 
 TEST_F(Menu, ThousandPixelImageUsesWholeUnitTileWidth)
 {
-    // Each tile column in its own colour shows where the columns start.
-    makeImage(&menu, "odd.ppm", 1000, 100, [](int x, int) {
-        uint8_t k = (uint8_t)(x / 256);
-        return rgba{(uint8_t)(50 + 50 * k), 255, 0, 255};
-    });
-    paintBeneath();
-    drawMenu(&menu, 0);
-    EXPECT_EQ(designPixel(326, 50).r, 50);
-    EXPECT_EQ(designPixel(327, 50).r, 100);
-    EXPECT_EQ(designPixel(653, 50).r, 100);
-    EXPECT_EQ(designPixel(654, 50).r, 150);
-    EXPECT_EQ(designPixel(981, 50).r, 200);
-    EXPECT_EQ(designPixel(1276, 50).r, 200);
-    EXPECT_TRUE(isBlue(designPixel(1278, 50))); // the picture ends at x ~ 1277.3
+    // Each tile column in its own colour; the picture ends at x ~ 1277.3.
+    auto col = [](int k) { return rgba{(uint8_t)(50 + 50 * k), 255, 0, 255}; };
+    makeImage(&menu, "odd.ppm", 1000, 100, [&](int x, int) { return col(x / 256); });
+    drawOverBlue(&menu, 0, {{326, 50, col(0)}, {327, 50, col(1)}, {653, 50, col(1)}, {654, 50, col(2)},
+                            {981, 50, col(3)}, {1276, 50, col(3)}, {1278, 50, kBlue}});
 }
 
 // --- what shows through ---
 TEST_F(Menu, EmptyTilePartAndKeyedBlackLetTheBackgroundShow)
 {
-    // 300 rows: the second tile row holds 44 image rows and 212 empty ones. A black
-    // square in the image is keyed out (alpha 0), like the loader's colour key.
+    // The second tile row holds 44 image rows and 212 empty ones; the black square is keyed out.
     makeImage(&menu, "tall.ppm", 1280, 300, [](int x, int y) {
         return x < 100 && y < 100 ? rgba{0, 0, 0, 0} : kMenu;
     });
-    paintBeneath();
-    drawMenu(&menu, 0);
-    EXPECT_TRUE(isMenu(designPixel(640, 299)));
-    EXPECT_TRUE(isBlue(designPixel(640, 300)));
-    EXPECT_TRUE(isBlue(designPixel(640, 500)));
-    EXPECT_TRUE(isBlue(designPixel(50, 50)));
-    EXPECT_TRUE(isMenu(designPixel(150, 50)));
+    drawOverBlue(&menu, 0, {{640, 299, kMenu}, {640, 300, kBlue}, {640, 500, kBlue}, {50, 50, kBlue},
+                            {150, 50, kMenu}});
 }
 
-// --- small images (a choice: scaled to the design width, never drawn oversized) ---
+// A choice: small images are scaled to the design width, never drawn oversized.
 TEST_F(Menu, SmallImageIsScaledToTheDesignWidth)
 {
     // 128x32 at s = 10: 1280 x 320 units. Drawn as a 256-texel tile it would be twice that.
-    makeImage(&menu, "small.ppm", 128, 32, [](int x, int) {
-        return x < 64 ? kMenu : rgba{0, 255, 0, 255};
-    });
-    paintBeneath();
-    drawMenu(&menu, 1);
-    EXPECT_TRUE(isBlue(designPixel(640, 639)));
-    EXPECT_TRUE(isMenu(designPixel(0, 640)));
-    EXPECT_TRUE(isMenu(designPixel(639, 900)));
-    EXPECT_EQ(designPixel(640, 900).g, 255);
-    EXPECT_EQ(designPixel(1279, 959).g, 255);
+    makeImage(&menu, "small.ppm", 128, 32, [](int x, int) { return x < 64 ? kMenu : kGreen; });
+    drawOverBlue(&menu, 1, {{640, 639, kBlue}, {0, 640, kMenu}, {639, 900, kMenu}, {640, 900, kGreen},
+                            {1279, 959, kGreen}});
 }

@@ -10,18 +10,13 @@
 #include <gtest/gtest.h>
 #include <cstring>
 
-static int64_t fakeSec, fakeUsec;
+static int64_t fakeHundredths; // wall clock: this long after the clock's start
 static void fakeClock(int64_t* sec, int64_t* usec)
 {
-    *sec = fakeSec;
-    *usec = fakeUsec;
+    *sec = 1000 + fakeHundredths / 100;
+    *usec = (fakeHundredths % 100) * 10000;
 }
-// Sets the wall clock to `hundredths` after the clock's start.
-static void clockAt(int hundredths)
-{
-    fakeSec = 1000 + hundredths / 100;
-    fakeUsec = (hundredths % 100) * 10000;
-}
+static void clockAt(int hundredths) { fakeHundredths = hundredths; }
 
 class Picture : public ::testing::Test {
 protected:
@@ -38,12 +33,10 @@ protected:
     void TearDown() override
     {
         backgroundArray = nullptr;
-        backgrounds = 0;
+        backgrounds = slideshowPicture = slideshowTimerStart = 0;
         setWallClock(nullptr);
         startupImageName[0] = '\0';
         SLIDESHOW_CHANGE_TIME = 5;
-        slideshowPicture = 0;
-        slideshowTimerStart = 0;
     }
     void add(int w, int h, rgba colour, const char* name = "pic.ppm")
     {
@@ -52,38 +45,25 @@ protected:
 };
 
 // --- stretching over the design space ---
-TEST_F(Picture, FullSizePictureCoversTheDesignSpaceExactly)
+TEST_F(Picture, StretchedOverTheDesignSpace)
 {
+    // Drawn as a whole 256-texel tile the small picture's red half would start far right
+    // of the middle and overflow the screen. 800x600 ends at x ~ 1278.1 and y ~ 958.6.
     add(1280, 960, {10, 200, 30, 255});
-    drawPicture(0, 1.0);
-    EXPECT_EQ(designPixel(0, 0).g, 200);
-    EXPECT_EQ(designPixel(1279, 959).g, 200);
-}
-
-TEST_F(Picture, EightHundredBySixHundredLeavesThinStrips)
-{
     add(800, 600, {10, 200, 30, 255});
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    drawPicture(0, 1.0);
-    EXPECT_EQ(designPixel(1277, 500).g, 200);
-    EXPECT_EQ(designPixel(1278, 500).g, 0);  // the picture ends at x ~ 1278.1
-    EXPECT_EQ(designPixel(640, 958).g, 200);
-    EXPECT_EQ(designPixel(640, 959).g, 0);   // and at y ~ 958.6
-    EXPECT_EQ(designPixel(1279, 959).g, 0);
-}
-
-TEST_F(Picture, SmallPictureFillsTheDesignSpace)
-{
-    // Left half green, right half red: drawn as a whole 256-texel tile the red would
-    // start far right of the middle and the picture would overflow the screen.
     makeImage(&slots[backgrounds++], "small.ppm", 200, 150, [](int x, int) {
         return x < 100 ? rgba{0, 255, 0, 255} : rgba{255, 0, 0, 255};
     });
-    drawPicture(0, 1.0);
-    EXPECT_EQ(designPixel(639, 10).g, 255);
-    EXPECT_EQ(designPixel(640, 10).r, 255);
-    EXPECT_EQ(designPixel(1279, 959).r, 255);
+    struct { int picture; float x, y; int g; } probes[] = {
+        {0, 0, 0, 200},    {0, 1279, 959, 200}, {1, 1277, 500, 200}, {1, 1278, 500, 0},
+        {1, 640, 958, 200}, {1, 640, 959, 0},   {1, 1279, 959, 0},   {2, 639, 10, 255},
+        {2, 640, 10, 0},    {2, 1279, 959, 0},
+    };
+    for (auto p : probes) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        drawPicture(p.picture, 1.0);
+        EXPECT_EQ(designPixel(p.x, p.y).g, p.g) << "picture " << p.picture << " at " << p.x << "," << p.y;
+    }
 }
 
 // --- brightness and choice ---
@@ -106,14 +86,12 @@ TEST_F(Picture, BrightnessScalesColoursAndIndexWraps)
 // --- slideshow ---
 TEST(SlideshowBrightness, FadesInHoldsAndFadesOutOverThePeriod)
 {
-    EXPECT_EQ(slideshowBrightness(0, 5), 0.0);
-    EXPECT_DOUBLE_EQ(slideshowBrightness(50, 5), 0.5);
-    EXPECT_EQ(slideshowBrightness(100, 5), 1.0);
-    EXPECT_EQ(slideshowBrightness(400, 5), 1.0);
-    EXPECT_DOUBLE_EQ(slideshowBrightness(450, 5), 0.5);
-    EXPECT_EQ(slideshowBrightness(500, 5), 0.0);
+    struct { int e, t; double want; } cases[] = {
+        {0, 5, 0.0}, {50, 5, 0.5}, {100, 5, 1.0}, {400, 5, 1.0}, {450, 5, 0.5}, {500, 5, 0.0},
+        {0x7fffffff, 0x7fffffff, 0.05}, // no overflow
+    };
+    for (auto c : cases) EXPECT_DOUBLE_EQ(slideshowBrightness(c.e, c.t), c.want) << c.e;
     EXPECT_LT(slideshowBrightness(501, 5), 0.0);
-    EXPECT_DOUBLE_EQ(slideshowBrightness(0x7fffffff, 0x7fffffff), 0.05); // no overflow
 }
 
 TEST_F(Picture, SlideshowStepsToTheNextPictureAfterItsTime)
@@ -121,30 +99,19 @@ TEST_F(Picture, SlideshowStepsToTheNextPictureAfterItsTime)
     add(640, 480, {200, 0, 0, 255});
     add(640, 480, {0, 200, 0, 255});
     slideshowTimerStart = 0;
-    clockAt(0);
-    slideshowFrame();
-    EXPECT_EQ(designPixel(640, 480).r, 0); // black at e = 0
-    clockAt(50);
-    slideshowFrame();
-    EXPECT_TRUE(closeTo(designPixel(640, 480).r, 100));
-    clockAt(100);
-    slideshowFrame();
-    EXPECT_EQ(designPixel(640, 480).r, 200);
-    clockAt(400);
-    slideshowFrame();
-    EXPECT_EQ(designPixel(640, 480).r, 200);
-    clockAt(500);
-    slideshowFrame();
-    EXPECT_EQ(designPixel(640, 480).r, 0);
-    EXPECT_EQ(slideshowPicture, 0);
-    clockAt(501);
-    slideshowFrame();
-    EXPECT_EQ(slideshowPicture, 1);
+    // Black at e = 0, full from 1 s to 4 s, black at 5 s; the next picture begins black.
+    struct { int t, picture, r, g; } frames[] = {
+        {0, 0, 0, 0}, {50, 0, 100, 0}, {100, 0, 200, 0}, {400, 0, 200, 0}, {500, 0, 0, 0},
+        {501, 1, 0, 0}, {601, 1, 0, 200},
+    };
+    for (auto f : frames) {
+        clockAt(f.t);
+        slideshowFrame();
+        EXPECT_EQ(slideshowPicture, f.picture) << "t " << f.t;
+        EXPECT_TRUE(closeTo(designPixel(640, 480).r, f.r)) << "t " << f.t;
+        EXPECT_EQ(designPixel(640, 480).g, f.g) << "t " << f.t;
+    }
     EXPECT_EQ(slideshowTimerStart, 501);
-    EXPECT_EQ(designPixel(640, 480).g, 0); // the next picture begins black
-    clockAt(601);
-    slideshowFrame();
-    EXPECT_EQ(designPixel(640, 480).g, 200);
 }
 
 TEST_F(Picture, StartupFrameShowsOnlyTheNamedPicture)

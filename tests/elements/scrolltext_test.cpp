@@ -12,21 +12,19 @@
 // --- motion ---
 TEST(ScrollMotion, StepsThroughOneCharacterIn32Ticks)
 {
-    scrollMotion m0 = scrollMotionAt(0, 100.0f, 0);
-    EXPECT_EQ(m0.offset, 0);
-    EXPECT_EQ(m0.shift, 0);
-    EXPECT_EQ(m0.fade, 0.0f);
-    scrollMotion m7 = scrollMotionAt(7, 100.0f, 0);
-    EXPECT_EQ(m7.shift, 3);
-    EXPECT_EQ(m7.fade, 0.21875f);
-    EXPECT_EQ(scrollMotionAt(7, 100.0f, 1).shift, 2); // whole screen pixels at 640x480
-    EXPECT_EQ(scrollMotionAt(31, 100.0f, 0).shift, 15);
-    EXPECT_EQ(scrollMotionAt(31, 100.0f, 1).shift, 14);
-    scrollMotion m32 = scrollMotionAt(32, 100.0f, 0);
-    EXPECT_EQ(m32.offset, 1);
-    EXPECT_EQ(m32.shift, 0);
-    EXPECT_EQ(m32.fade, 0.0f);
-    EXPECT_EQ(m32.ticks, 32);
+    // Shifts are whole screen pixels: 640x480 moves in steps of two units.
+    struct { int t, lowres, offset, shift; float fade; } cases[] = {
+        {0, 0, 0, 0, 0.0f},   {7, 0, 0, 3, 0.21875f},   {7, 1, 0, 2, 0.21875f},
+        {31, 0, 0, 15, 0.96875f}, {31, 1, 0, 14, 0.96875f}, {32, 0, 1, 0, 0.0f}, {32, 1, 1, 0, 0.0f},
+    };
+    for (auto c : cases) {
+        scrollMotion m = scrollMotionAt(c.t, 100.0f, c.lowres);
+        SCOPED_TRACE(testing::Message() << "t " << c.t << (c.lowres ? " low" : " high"));
+        EXPECT_EQ(m.offset, c.offset);
+        EXPECT_EQ(m.shift, c.shift);
+        EXPECT_EQ(m.fade, c.fade);
+    }
+    EXPECT_EQ(scrollMotionAt(32, 100.0f, 0).ticks, 32);
 }
 
 TEST(ScrollMotion, NegativeReadingScrollsBackwardsWithoutLeavingTheText)
@@ -67,8 +65,7 @@ protected:
     void TearDown() override
     {
         numberOfScrollTexts = 0;
-        scrollCoords = nullptr;
-        scrollLength = nullptr;
+        scrollCoords = scrollLength = nullptr;
         scrollTexts = nullptr;
         scrollText = nullptr;
         computeScreenMetrics(1);
@@ -93,15 +90,23 @@ TEST_F(Ticker, AtTimeZeroFirstGlyphIsBrightAndLastIsBlack)
     EXPECT_TRUE(closeTo(code(5, 0), fontCharAlpha('A'))); // the text repeats without a gap
     EXPECT_TRUE(closeTo(code(6, 0), fontCharAlpha('B')));
     EXPECT_EQ(quarter(7, 0), 0);
+    EXPECT_EQ(countQuads([&] { scrolltext1(0, white, 0, 0); }), 1 + 8); // window, n - 1 glyphs
 }
 
-TEST_F(Ticker, AtTimeSevenTheGlyphsShiftAndTheEndsFade)
+TEST_F(Ticker, AtTimesSevenThirtyOneAndThirtyTwoTheGlyphsShiftAndTheEndsFade)
 {
     scrolltext1(0, white, 0, 7);
     EXPECT_EQ(designPixel(112, 302).r, 0);
     EXPECT_TRUE(closeTo(designPixel(113, 302).r, 199)); // 255 * (1 - 0.21875)
     EXPECT_TRUE(closeTo(quarter(7, 3), 56));             // 255 * 0.21875
     EXPECT_TRUE(closeTo(code(3, 3), fontCharAlpha('D')));
+    scrolltext1(0, white, 0, 31);
+    EXPECT_TRUE(closeTo(designPixel(101, 302).r, 8));
+    EXPECT_TRUE(closeTo(code(1, 15), fontCharAlpha('B')));
+    EXPECT_EQ(scrolltext1(0, white, 0, 32), 1); // moved one character
+    EXPECT_TRUE(closeTo(quarter(0, 0), 255));
+    EXPECT_TRUE(closeTo(code(0, 0), fontCharAlpha('B')));
+    EXPECT_EQ(scrolltimer, 32);
 }
 
 TEST_F(Ticker, LowResolutionMovesInWholePixels)
@@ -114,17 +119,6 @@ TEST_F(Ticker, LowResolutionMovesInWholePixels)
     scrolltext1(0, white, 0, 31); // shift 14: pixel 51
     EXPECT_EQ(offscreenPixel(50, 151).r, 0);
     EXPECT_TRUE(closeTo(offscreenPixel(51, 151).r, 8)); // 255 * (1 - 0.96875)
-}
-
-TEST_F(Ticker, AfterThirtyTwoTicksTheTextHasMovedOneCharacter)
-{
-    scrolltext1(0, white, 0, 31);
-    EXPECT_TRUE(closeTo(designPixel(101, 302).r, 8));
-    EXPECT_TRUE(closeTo(code(1, 15), fontCharAlpha('B')));
-    EXPECT_EQ(scrolltext1(0, white, 0, 32), 1);
-    EXPECT_TRUE(closeTo(quarter(0, 0), 255));
-    EXPECT_TRUE(closeTo(code(0, 0), fontCharAlpha('B')));
-    EXPECT_EQ(scrolltimer, 32);
 }
 
 TEST_F(Ticker, MiddleGlyphsTakeTheColourArgument)
@@ -147,23 +141,19 @@ TEST_F(Ticker, InfoLineReplacesOnlyTickerZero)
     EXPECT_TRUE(closeTo(code(0, 0, 400), fontCharAlpha('X')));
 }
 
-TEST_F(Ticker, TickerWithoutTextDrawsNotEvenItsWindow)
+TEST_F(Ticker, MissingOrEmptyTextsAndTinyWindows)
 {
-    texts_[1] = nullptr;
+    texts_[1] = nullptr; // no text: not even the window
     EXPECT_EQ(scrolltext1(0, white, 1, 0), 0);
     EXPECT_EQ(designPixel(100, 405).r, 255);
-    textA[0] = '\0'; // an empty text: the window, no glyphs
-    scrolltext1(0, white, 0, 40);
-    EXPECT_EQ(designPixel(120, 305).r, 0);
-    EXPECT_EQ(quarter(1, 0), 0);
-}
-
-TEST_F(Ticker, TinyWindows)
-{
     lengths[0] = 2; // one glyph, and it is glyph 0
     scrolltext1(0, white, 0, 0);
     EXPECT_TRUE(closeTo(quarter(0, 0), 255));
     EXPECT_EQ(designPixel(132, 305).r, 255);
+    textA[0] = '\0'; // an empty text: the window, no glyphs
+    scrolltext1(0, white, 0, 40);
+    EXPECT_EQ(designPixel(120, 305).r, 0);
+    texts_[1] = textB;
     lengths[1] = 1; // a 16x16 black window only
     scrolltext1(0, white, 1, 0);
     EXPECT_EQ(designPixel(115, 415).r, 0);
@@ -174,8 +164,7 @@ TEST_F(Ticker, TinyWindows)
     EXPECT_EQ(designPixel(600, 405).r, 255);
 }
 
-// A tab or carriage return has no cell; it shows the blank cell instead of whatever the
-// texture coordinates left of the atlas would pick up.
+// A tab or carriage return has no cell: the blank cell, not what lies left of the atlas.
 TEST_F(Ticker, ControlBytesShowAsBlankCells)
 {
     snprintf(textA, sizeof textA, "A\tB\rC");
@@ -185,9 +174,4 @@ TEST_F(Ticker, ControlBytesShowAsBlankCells)
     EXPECT_EQ(code(1, 0), 0);
     EXPECT_TRUE(closeTo(code(2, 0), fontCharAlpha('B')));
     EXPECT_EQ(quarter(3, 0), 0);
-}
-
-TEST_F(Ticker, DrawsOneWindowAndNMinusOneGlyphQuads)
-{
-    EXPECT_EQ(countQuads([&] { scrolltext1(0, white, 0, 0); }), 1 + 8);
 }
