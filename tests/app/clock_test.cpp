@@ -27,7 +27,9 @@ static void run(const char* name, const std::vector<step>& steps)
         fakeSec = steps[i].sec;
         fakeUsec = steps[i].usec;
         int32_t r = getTimeWithStatus(steps[i].status);
-        if (steps[i].check) EXPECT_EQ(r, steps[i].reading) << name << ", step " << i;
+        if (steps[i].check) {
+            EXPECT_EQ(r, steps[i].reading) << name << ", step " << i;
+        }
     }
     setWallClock(nullptr);
 }

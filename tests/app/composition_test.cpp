@@ -157,21 +157,6 @@ TEST_F(Frame, FullRedrawShowsTitlePageMenusBarAndTickers)
     EXPECT_TRUE(closeTo(designPixel(100 + 16 + 12, 300 + 12).r, fontCharAlpha('A')));
 }
 
-TEST_F(Frame, TitleCarriesTheRightAlignedPageLabel)
-{
-    std::string body = "[ni]one";
-    for (int i = 0; i < 100; i++) body += "\n[ni]row";
-    setArticle(0, "03_News", body.c_str());
-    ASSERT_EQ(entries[0].numberOfPages, 3);
-    currentPage = 1;
-    display();
-    // "Page 2 (3)" ends at the 35th heading column: ')' at 80 + 34 * 32.
-    EXPECT_TRUE(closeTo(designPixel(80 + 34 * 32 + 20, 128 + 12).r, fontCharAlpha(')')));
-    EXPECT_TRUE(closeTo(designPixel(80 + 25 * 32 + 20, 128 + 12).r, fontCharAlpha('P')));
-    // The second page's first row is the article's row 47.
-    EXPECT_TRUE(closeTo(designPixel(80 + 12, 160 + 12).r, fontCharAlpha('r')));
-}
-
 TEST_F(Frame, ArticleBackgroundIsDimmedBehindTheText)
 {
     setArticle(0, "03_News", "[bkg=sky.ppm Up"); // no closing ']': no picture

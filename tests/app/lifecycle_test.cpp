@@ -1,6 +1,5 @@
 // The start-up pieces that work on plain state: constant menu selections scaled to window
-// pixels in both resolutions (and capped at the table's size), leaving the startup picture,
-// and the full-screen toggle's redraw request.
+// pixels in both resolutions (and capped at the table's size), and leaving the startup picture.
 #include "app/clock.h"
 #include "app/lifecycle.h"
 #include "app/screen.h"
@@ -89,15 +88,4 @@ TEST(StartupPicture, LeavingItShowsTheMagazineFromClockZero)
     EXPECT_EQ(framecounter, 0);
     EXPECT_EQ(getTime(), 0);
     setWallClock(nullptr);
-}
-
-TEST(FullScreen, ToggleRequestsARedrawEachWay)
-{
-    int before = fullScreen;
-    for (int i = 1; i <= 2; i++) {
-        firstrun = 0;
-        switchFullScreen();
-        EXPECT_EQ(fullScreen != before, i == 1);
-        EXPECT_EQ(firstrun, 1);
-    }
 }

@@ -13,11 +13,8 @@
 #include <functional>
 #include <vector>
 
-// Alpha of font cell k outside its top-left quarter. The quarter is opaque in every cell
-// but the blank one (cell 0, fully transparent), so a probe there shows the cell's
-// orientation and a probe in the lower right half tells which character was drawn.
-// Cells past the last byte hold a filler (250), so drawing from outside the glyph grid
-// shows instead of passing for the blank cell.
+// Alpha of font cell k outside its top-left quarter, which is opaque in every cell but the
+// blank one (0). Cells past the last byte hold 250, so reading outside the grid shows.
 inline int fontCellAlpha(int k) { return k == 0 ? 0 : k > 223 || k < 0 ? 250 : 20 + k; }
 inline int fontCharAlpha(unsigned char ch) { return fontCellAlpha(ch < 32 ? 0 : ch - 32); }
 
@@ -56,9 +53,8 @@ inline void makeFontAtlas(my_texture* atlas)
     atlas->width = atlas->height = 256;
 }
 
-// An image of w x h pixels whose colour at (x, y) the caller gives, uploaded like the
-// loader does: one texture of its own size up to 256x256, else 256x256 tiles with
-// consecutive names, row-major, the parts outside the image transparent black.
+// A w x h image uploaded like the loader does: one texture up to 256x256, else 256x256
+// tiles with consecutive names, row-major, the parts outside the image transparent black.
 inline void makeImage(my_texture* image, const char* name, int w, int h,
                       const std::function<rgba(int, int)>& pixel)
 {
@@ -132,8 +128,7 @@ inline bool closeTo(int value, int expected, int tolerance = 1)
     return abs(value - expected) <= tolerance;
 }
 
-// Quads that `draw` hands to the GL, counted in feedback mode: nothing reaches the
-// framebuffer, and every quad inside the view comes back as two triangles.
+// Quads that `draw` hands to the GL, counted in feedback mode (two triangles per quad).
 inline int countQuads(const std::function<void()>& draw)
 {
     static std::vector<GLfloat> feedback(1 << 21);

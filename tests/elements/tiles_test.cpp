@@ -1,6 +1,5 @@
-// Tile geometry without a window: which texture each 256x256 tile of a menu image or a
-// picture uses and where it lands in the design space, with whole-unit tile widths.
-#include "elements/menu.h"
+// Tile geometry without a window: which texture each 256x256 tile of a picture uses and
+// where it lands in the design space, with whole-unit tile widths.
 #include "elements/picture.h"
 #include <gtest/gtest.h>
 
@@ -16,21 +15,6 @@ static my_texture record(int w, int h)
     t.tilesY = single ? 1 : (h + 255) / 256;
     t.tiles = t.tilesX * t.tilesY;
     return t;
-}
-
-TEST(MenuTiles, TextureAndPlacement)
-{
-    my_texture wide = record(1280, 200), half = record(640, 100), tall = record(1280, 300);
-    tileQuad bottom = menuTile(&wide, 1, 0, 4);
-    EXPECT_EQ(bottom.texture, 104u);
-    EXPECT_EQ(bottom.x0, 1024.0f);
-    EXPECT_EQ(bottom.y0, 760.0f);
-    EXPECT_EQ(bottom.y1, 1016.0f); // the tile's empty part reaches past the edge
-    EXPECT_EQ(menuTile(&half, 0, 0, 1).x0, 512.0f);
-    tileQuad second = menuTile(&tall, 0, 1, 2);
-    EXPECT_EQ(second.texture, 100u + 2 + 5);
-    EXPECT_EQ(second.y0, 256.0f);
-    EXPECT_EQ(second.y1, 512.0f);
 }
 
 TEST(PictureTiles, WholeUnitTilesStretchedEachWay)

@@ -25,21 +25,14 @@ menuSelection rect(float x0, float y0, float x1, float y1, const char* link, int
 
 // ---- hit test ----------------------------------------------------------------------------
 
-TEST(HitTest, PointsOnEveryEdgeMiss)
+TEST(HitTest, PointsOnEveryEdgeMissAsDoAllZeroRecords)
 {
-    menuSelection s = rect(50, 100, 150, 200, "x");
-    EXPECT_TRUE(selectionContains(s, 51, 101));
-    EXPECT_TRUE(selectionContains(s, 149.5f, 199.5f));
-    EXPECT_FALSE(selectionContains(s, 50, 150));  // left edge
-    EXPECT_FALSE(selectionContains(s, 150, 150)); // right edge
-    EXPECT_FALSE(selectionContains(s, 100, 100)); // top edge
-    EXPECT_FALSE(selectionContains(s, 100, 200)); // bottom edge
-    EXPECT_FALSE(selectionContains(s, 50, 100));  // corner
-}
-
-TEST(HitTest, AllZeroRecordsAreNeverHit)
-{
-    menuSelection zero{};
+    menuSelection s = rect(50, 100, 150, 200, "x"), zero{};
+    struct { float x, y; bool hit; } cases[] = {
+        {51, 101, true}, {149.5f, 199.5f, true}, {50, 150, false}, {150, 150, false},
+        {100, 100, false}, {100, 200, false}, {50, 100, false}, // left, right, top, bottom, corner
+    };
+    for (auto c : cases) EXPECT_EQ(selectionContains(s, c.x, c.y), c.hit) << c.x << "," << c.y;
     EXPECT_FALSE(selectionContains(zero, 0, 0));
     EXPECT_FALSE(selectionContains(zero, 1, 1));
 }
@@ -56,40 +49,23 @@ TEST(HitTest, OverlappingSelectionsAreFoundInIndexOrder)
 
 // ---- hover decision ----------------------------------------------------------------------
 
-const int kConst = 13; // constant selections come first; page items from index 13
-
-TEST(Hover, EnteringAndLeavingConstantSelectionsNeverRedraws)
+TEST(Hover, ShapeAndRedrawForEachMove)
 {
-    hoverChange in = decideHover(-1, 3, kConst, 0);
-    EXPECT_EQ(in.pointer, 1);
-    EXPECT_FALSE(in.redraw);
-    hoverChange out = decideHover(3, -1, kConst, 1);
-    EXPECT_EQ(out.pointer, 0);
-    EXPECT_FALSE(out.redraw);
-    hoverChange across = decideHover(3, 4, kConst, 1);
-    EXPECT_EQ(across.pointer, -1); // shape 1 already shows
-    EXPECT_FALSE(across.redraw);
-}
-
-TEST(Hover, ArticleItemsRedrawOnEnterAndOnLeavingToEmptySpace)
-{
-    EXPECT_TRUE(decideHover(-1, kConst, kConst, 0).redraw);
-    EXPECT_TRUE(decideHover(kConst, -1, kConst, 1).redraw);
-    EXPECT_TRUE(decideHover(kConst, kConst + 1, kConst, 1).redraw);
-    EXPECT_TRUE(decideHover(2, kConst, kConst, 1).redraw);
-    // Straight from an article item onto a constant selection: the stale highlight stays.
-    EXPECT_FALSE(decideHover(kConst, 2, kConst, 1).redraw);
-}
-
-TEST(Hover, StayingPutChangesNothingButEmptySpaceRestoresShapeZero)
-{
-    hoverChange same = decideHover(kConst, kConst, kConst, 0);
-    EXPECT_EQ(same.pointer, -1); // same item: stop before the shape is set
-    EXPECT_FALSE(same.redraw);
-    hoverChange nowhere = decideHover(-1, -1, kConst, 5); // `p` was not pressed, shape 5 shows
-    EXPECT_EQ(nowhere.pointer, 0);
-    EXPECT_FALSE(nowhere.redraw);
-    EXPECT_EQ(decideHover(-1, -1, kConst, 0).pointer, -1);
+    const int k = 13; // constant selections come first; page items from index 13
+    // pointer -1: leave the shape alone.
+    struct { int from, to, shown, pointer; bool redraw; } cases[] = {
+        {-1, 3, 0, 1, false}, {3, -1, 1, 0, false}, {3, 4, 1, -1, false}, // constant: never redraw
+        {-1, k, 0, 1, true},  {k, -1, 1, 0, true},  {k, k + 1, 1, -1, true}, {2, k, 1, -1, true},
+        {k, 2, 1, -1, false},  // article item onto a constant selection: the stale highlight stays
+        {k, k, 0, -1, false},  // same item: stop before the shape is set
+        {-1, -1, 5, 0, false}, // empty space restores shape 0 (`p` was not pressed)
+        {-1, -1, 0, -1, false},
+    };
+    for (auto c : cases) {
+        hoverChange h = decideHover(c.from, c.to, k, c.shown);
+        EXPECT_EQ(h.pointer, c.pointer) << c.from << " -> " << c.to;
+        EXPECT_EQ(h.redraw, c.redraw) << c.from << " -> " << c.to;
+    }
 }
 
 // ---- callbacks over the global tables -----------------------------------------------------
@@ -114,26 +90,19 @@ protected:
         }
         articleArray = table;
         articles = 3;
-        currentArticle = 0;
-        currentPage = 0;
+        currentArticle = currentPage = firstrun = endAll = 0;
         mode = 2;
-        firstrun = 0;
-        endAll = 0;
         mouseOverMenuItem = -1;
         setPointer(0);
     }
     void TearDown() override
     {
         articleArray = nullptr;
-        articles = 0;
-        currentArticle = currentPage = 0;
-        endAll = 0;
+        articles = currentArticle = currentPage = endAll = numberOfMenuSelections = 0;
         mode = 2;
         mouseOverMenuItem = -1;
-        numberOfMenuSelections = 0;
         numberOfConstantMenuSelections = 13;
         memset(menuSelections, 0, sizeof menuSelections);
-        computeScreenMetrics(1);
         setWindowSize(640, 480);
     }
     void addPageItem(menuSelection s) { menuSelections[numberOfMenuSelections++] = s; }
@@ -143,23 +112,6 @@ protected:
         processMouse(GLUT_LEFT_BUTTON, GLUT_UP, x, y);
     }
 };
-
-TEST_F(MouseCallbacks, HoverSetsShapeAndRedrawOnlyForPageItems)
-{
-    addPageItem(rect(100, 100, 300, 120, "02_News"));
-    processMousePassiveMotion(50, 25);
-    EXPECT_EQ(mouseOverMenuItem, 0);
-    EXPECT_EQ(currentPointer, 1);
-    EXPECT_EQ(firstrun, 0);
-    processMousePassiveMotion(150, 110);
-    EXPECT_EQ(mouseOverMenuItem, 2);
-    EXPECT_EQ(firstrun, 1);
-    firstrun = 0;
-    processMousePassiveMotion(600, 400);
-    EXPECT_EQ(mouseOverMenuItem, -1);
-    EXPECT_EQ(currentPointer, 0);
-    EXPECT_EQ(firstrun, 1);
-}
 
 // A full-screen 1280x1024 window shows the 640x480 picture scaled by 2 between bars of 32
 // rows: window positions must be mapped back before the test, or clicks miss.
@@ -181,19 +133,14 @@ TEST_F(MouseCallbacks, PositionsAreMappedFromTheLetterboxedWindow)
     EXPECT_EQ(currentPage, 2);
 }
 
-TEST_F(MouseCallbacks, OnlyTheLeftButtonsReleaseActs)
+TEST_F(MouseCallbacks, OnlyTheLeftButtonsReleaseActsAndQuitIsOnlyRequested)
 {
     processMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 50, 25);
-    EXPECT_EQ(currentPage, 0);
     processMouse(GLUT_RIGHT_BUTTON, GLUT_UP, 50, 25);
     processMouse(GLUT_MIDDLE_BUTTON, GLUT_UP, 50, 25);
     EXPECT_EQ(currentPage, 0);
     processMouse(GLUT_LEFT_BUTTON, GLUT_UP, 50, 25);
     EXPECT_EQ(currentPage, 1);
-}
-
-TEST_F(MouseCallbacks, QuitIsOnlyRequested)
-{
     click(150, 25);
     EXPECT_EQ(endAll, 1); // still running: the idle callback carries it out
 }
@@ -211,17 +158,25 @@ TEST_F(MouseCallbacks, LinkWordsAreCaseSensitiveAndStopTheWalk)
     EXPECT_EQ(currentArticle, 0);
 }
 
-TEST_F(MouseCallbacks, ArticleLinkOpensItsFirstPageAndDropsTheHover)
+TEST_F(MouseCallbacks, HoverRedrawsOnlyForPageItemsAndArticleLinksOpenTheirFirstPage)
 {
     currentPage = 2;
     addPageItem(rect(100, 100, 300, 120, "03_End"));
+    processMousePassiveMotion(50, 25);
+    EXPECT_EQ(mouseOverMenuItem, 0);
+    EXPECT_EQ(currentPointer, 1);
+    EXPECT_EQ(firstrun, 0);
     processMousePassiveMotion(150, 110);
+    EXPECT_EQ(mouseOverMenuItem, 2);
+    EXPECT_EQ(firstrun, 1);
     firstrun = 0;
     click(150, 110);
     EXPECT_EQ(currentArticle, 2);
     EXPECT_EQ(currentPage, 0);
     EXPECT_EQ(firstrun, 1);
-    EXPECT_EQ(mouseOverMenuItem, -1);
+    EXPECT_EQ(mouseOverMenuItem, -1); // the hover is dropped with the page
+    processMousePassiveMotion(600, 400);
+    EXPECT_EQ(currentPointer, 0);
 }
 
 TEST_F(MouseCallbacks, StartupPictureTakesTheFirstButtonOnlyNotTheWheel)
@@ -262,9 +217,7 @@ TEST_F(MouseCallbacks, SongSelectionsAreAllHandledInIndexOrder)
     numberOfSongs = 2;
     snprintf(songNames[0], sizeof songNames[0], "\"Songs/a.mod\"");
     snprintf(songNames[1], sizeof songNames[1], "\"Songs/b.mod\"");
-    loadingSong = 0;
-    changeSong = 0;
-    currentSong = 0;
+    loadingSong = changeSong = currentSong = 0;
     addPageItem(rect(0, 100, 100, 200, "b.mod", 1));
     addPageItem(rect(0, 100, 100, 200, "a.mod", 0)); // no article of that name: a song
     addPageItem(rect(0, 100, 100, 200, "x.mod", 2)); // unknown kind: never acted on
@@ -284,8 +237,7 @@ TEST_F(MouseCallbacks, SongSelectionsAreAllHandledInIndexOrder)
 
     numberOfSongs = 0;
     memset(songNames, 0, sizeof songNames);
-    loadingSong = 1;
-    changeSong = 1;
+    loadingSong = changeSong = 1;
     sandboxClose(&box);
 }
 

@@ -2,7 +2,8 @@
 // stored (sheets made by netpbm's ppmtoilbm as an independent encoder and checked against
 // ilbmtoppm), sheets smaller than the grid, missing and unusable sheets, what setPointer and
 // clearPointer ask of the window (through the offscreen cursor record), the re-application by
-// the idle loop and the full-screen switch, and the demo sheet generator's output.
+// the idle loop and the full-screen switch (with its redraw request), and the demo sheet
+// generator's output.
 #include "app/lifecycle.h"
 #include "app/screen.h"
 #include "input/pointer.h"
@@ -46,12 +47,16 @@ static std::string generatorPath()
 class Pointer : public ::testing::Test {
 protected:
     fs::path home, scratch;
-    void SetUp() override
+    static void reset()
     {
         clearPointer();
         freePointers();
         offscreenCursorReset();
         currentPointer = 0;
+    }
+    void SetUp() override
+    {
+        reset();
         home = fs::current_path();
         char name[] = "/tmp/pagovia-pointer-XXXXXX";
         ASSERT_NE(mkdtemp(name), nullptr);
@@ -61,14 +66,21 @@ protected:
     }
     void TearDown() override
     {
-        clearPointer();
-        freePointers();
-        offscreenCursorReset();
-        currentPointer = 0;
+        reset();
         fs::current_path(home);
         fs::remove_all(scratch);
     }
     static int shapePixel(int n, int x, int y) { return bmCollectionPointers[n]->pixels[y * POINTER_SIZE + x]; }
+    // The usual sheet: 640x128, 2 planes, compressed.
+    static void loadSheet()
+    {
+        encodeSheet(640, 128, 4, true);
+        ASSERT_EQ(loadPointers(), 1);
+    }
+    static void runGenerator(const std::string& args)
+    {
+        ASSERT_EQ(system((generatorPath() + " " + args).c_str()), 0) << args;
+    }
 };
 
 // --- cutting the sheet ---
@@ -91,7 +103,6 @@ struct sheetKind {
     int planes;
     bool compress;
 };
-
 class PointerColours : public Pointer, public ::testing::WithParamInterface<sheetKind> {};
 
 TEST_P(PointerColours, ColourNumbersAndMapAreKeptAsStored)
@@ -153,48 +164,40 @@ TEST_F(Pointer, SmallSheetFillsOnlyTheCellsItHas)
 
 // --- sheets that give no shapes ---
 
-TEST_F(Pointer, MissingSheetGivesNoShapesAndKeepsTheSystemPointer)
+TEST_F(Pointer, MissingOrUnusableSheetsGiveNoShapes)
 {
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(loadPointers(), 0);
+    // Missing and not a picture: silent. True colour: one line naming the file.
+    struct { const char* what; std::string make; int lines; } cases[] = {
+        {"missing", "", 0},
+        {"no picture", "echo 'FORM this is not a picture' > Pointers/pointers.iff", 0},
+        {"true colour", "ppmtoilbm -24force sheet.ppm > Pointers/pointers.iff 2>/dev/null", 1},
+    };
+    writePpm("sheet.ppm", 640, 128, std::vector<rgb>(640 * 128, rgb{10, 20, 30}));
+    for (auto& c : cases) {
+        if (!c.make.empty()) {
+            ASSERT_EQ(system(c.make.c_str()), 0) << c.what;
+        }
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(loadPointers(), 0) << c.what;
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), c.lines) << c.what << ": " << err;
+        EXPECT_EQ(err.find("Pointers/pointers.iff") != std::string::npos, c.lines == 1) << err;
+        for (auto* shape : bmCollectionPointers) EXPECT_EQ(shape, nullptr) << c.what;
+        EXPECT_EQ(dtoPointers, nullptr) << c.what;
+    }
+    testing::internal::CaptureStderr(); // the system pointer stays, silently
     setPointer(1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    for (auto* shape : bmCollectionPointers) EXPECT_EQ(shape, nullptr);
     EXPECT_EQ(currentPointer, 1);
     EXPECT_EQ(offscreenCursor.created, 0);
     EXPECT_EQ(offscreenCursor.shown, 0u);
-}
-
-TEST_F(Pointer, FileThatIsNoPictureIsIgnoredSilently)
-{
-    FILE* f = fopen("Pointers/pointers.iff", "w");
-    fputs("FORM this is not a picture\n", f);
-    fclose(f);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(loadPointers(), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(dtoPointers, nullptr);
-}
-
-TEST_F(Pointer, TrueColourSheetIsRefusedWithOneLine)
-{
-    std::vector<rgb> pixels(640 * 128, rgb{10, 20, 30});
-    writePpm("sheet.ppm", 640, 128, pixels);
-    ASSERT_EQ(system("ppmtoilbm -24force sheet.ppm > Pointers/pointers.iff 2>/dev/null"), 0);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(loadPointers(), 0);
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("Pointers/pointers.iff"), std::string::npos) << err;
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-    EXPECT_EQ(bmCollectionPointers[0], nullptr);
 }
 
 // --- showing a shape on the window ---
 
 TEST_F(Pointer, ShapeBecomesOpaquePaletteColoursOverTransparentZero)
 {
-    encodeSheet(640, 128, 4, true);
-    ASSERT_EQ(loadPointers(), 1);
+    loadSheet();
     setPointer(1);
     EXPECT_EQ(currentPointer, 1);
     EXPECT_NE(offscreenCursor.shown, 0u);
@@ -208,56 +211,39 @@ TEST_F(Pointer, ShapeBecomesOpaquePaletteColoursOverTransparentZero)
     EXPECT_GT(transparent, 0); // the pattern really has colour 0 in this cell
 }
 
-TEST_F(Pointer, SettingTheSameShapeTwiceReplacesThePointer)
+TEST_F(Pointer, SettingTheSameShapeTwiceReplacesItAndClearingLetsGoBeforeFreeing)
 {
-    encodeSheet(640, 128, 4, true);
-    ASSERT_EQ(loadPointers(), 1);
+    loadSheet();
     setPointer(1);
     cursorHandle first = pointer;
     setPointer(1);
     EXPECT_NE(pointer, first);
     EXPECT_EQ(offscreenCursor.shown, pointer);
-    EXPECT_EQ(offscreenCursor.created, 2);
-    EXPECT_EQ(offscreenCursor.freed, 1);
     EXPECT_EQ(offscreenCursor.calls, "create define undefine free create define");
-}
-
-TEST_F(Pointer, ClearPointerLetsGoBeforeFreeing)
-{
-    encodeSheet(640, 128, 4, true);
-    ASSERT_EQ(loadPointers(), 1);
-    setPointer(0);
     offscreenCursor.calls.clear();
     clearPointer();
     EXPECT_EQ(offscreenCursor.calls, "undefine free");
     EXPECT_EQ(pointer, 0u);
     EXPECT_EQ(offscreenCursor.shown, 0u);
     clearPointer(); // nothing left to free
-    EXPECT_EQ(offscreenCursor.freed, 1);
+    EXPECT_EQ(offscreenCursor.freed, 2);
 }
 
-TEST_F(Pointer, NoWindowChangesNothing)
+TEST_F(Pointer, NoWindowOrFailedCreationKeepTheOldNumber)
 {
-    encodeSheet(640, 128, 4, true);
-    ASSERT_EQ(loadPointers(), 1);
+    loadSheet();
     setPointer(1);
     cursorHandle shown = pointer;
     offscreenCursor.calls.clear();
-    offscreenCursor.noWindow = true;
+    offscreenCursor.noWindow = true; // nothing changes at all
     testing::internal::CaptureStderr();
     setPointer(0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Unable to get Window handle!\n");
     EXPECT_EQ(currentPointer, 1);
     EXPECT_EQ(pointer, shown);
     EXPECT_EQ(offscreenCursor.calls, "");
-}
-
-TEST_F(Pointer, FailedCreationLeavesTheSystemPointerAndTheOldNumber)
-{
-    encodeSheet(640, 128, 4, true);
-    ASSERT_EQ(loadPointers(), 1);
-    setPointer(1);
-    offscreenCursor.failCreate = true;
+    offscreenCursor.noWindow = false;
+    offscreenCursor.failCreate = true; // the old pointer is gone: the system pointer shows
     testing::internal::CaptureStderr();
     setPointer(0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Could not create pointer!\n");
@@ -269,8 +255,7 @@ TEST_F(Pointer, FailedCreationLeavesTheSystemPointerAndTheOldNumber)
 // Regression: a shape number off the grid read a bitmap handle beyond the 80 entries.
 TEST_F(Pointer, NumbersOffTheGridShowTheSystemPointer)
 {
-    encodeSheet(640, 128, 4, true);
-    ASSERT_EQ(loadPointers(), 1);
+    loadSheet();
     for (int n : {-1, 80, 1000, INT_MIN, INT_MAX}) {
         setPointer(1);
         testing::internal::CaptureStderr();
@@ -284,85 +269,66 @@ TEST_F(Pointer, NumbersOffTheGridShowTheSystemPointer)
 
 // --- re-application by the application frame ---
 
-TEST_F(Pointer, IdleReappliesTheShapeDuringTheFirst199Calls)
+TEST_F(Pointer, IdleReappliesTheShapeDuringTheFirst199CallsAndSoDoesTheFullScreenSwitch)
 {
-    encodeSheet(640, 128, 4, true);
-    ASSERT_EQ(loadPointers(), 1);
+    loadSheet();
     setPointer(1);
     offscreenCursorReset();
-    framecounter = 0;
-    endAll = 0;
+    framecounter = endAll = 0;
     for (int i = 0; i < 250; i++) idle();
     EXPECT_EQ(offscreenCursor.created, 199);
     EXPECT_EQ(offscreenCursor.freed, 199);
     EXPECT_EQ(currentPointer, 1);
     EXPECT_EQ(offscreenCursor.shown, pointer);
     framecounter = 0;
-}
-
-TEST_F(Pointer, FullScreenSwitchReappliesTheShape)
-{
-    encodeSheet(640, 128, 4, true);
-    ASSERT_EQ(loadPointers(), 1);
-    setPointer(1);
-    offscreenCursorReset();
     int wasFull = fullScreen;
-    switchFullScreen();
-    EXPECT_EQ(offscreenCursor.created, 1);
-    EXPECT_EQ(offscreenCursor.shown, pointer);
-    fullScreen = wasFull;
+    for (int i = 1; i <= 2; i++) { // both ways, each with a redraw request
+        firstrun = 0;
+        switchFullScreen();
+        EXPECT_EQ(fullScreen != wasFull, i == 1);
+        EXPECT_EQ(firstrun, 1);
+        EXPECT_EQ(offscreenCursor.created, 199 + i);
+        EXPECT_EQ(offscreenCursor.shown, pointer);
+    }
 }
 
 // --- the demo sheet generator ---
 
-TEST_F(Pointer, GeneratedSheetDecodesAlikeInBothDecoders)
+TEST_F(Pointer, GeneratedSheetDecodesAlikeAndHoldsAnArrowAndAHand)
 {
-    std::string cmd = generatorPath() + " Pointers/pointers.iff";
-    ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
-    indexedPicture picture;
-    ASSERT_EQ(readIndexedPicture("Pointers/pointers.iff", &picture), PICTURE_OK);
-    EXPECT_EQ(picture.width, 640);
-    EXPECT_EQ(picture.height, 128);
-    EXPECT_GE(picture.depth, 2);
+    runGenerator("Pointers/pointers.iff");
+    ASSERT_EQ(loadPointers(), 1);
+    EXPECT_EQ(bmHeaderPointers.bmh_Width, 640);
+    EXPECT_EQ(bmHeaderPointers.bmh_Height, 128);
+    EXPECT_GE(bmHeaderPointers.bmh_Depth, 2);
     int w = 0, h = 0;
     std::vector<rgb> reference = decodeWithNetpbm("Pointers/pointers.iff", &w, &h);
     ASSERT_EQ(reference.size(), 640u * 128u);
     for (size_t i = 0; i < reference.size(); i++) {
-        const unsigned char* c = picture.palette[picture.pixels[i]];
+        const unsigned char* c = dtoPointers->palette[bmPointers[i]];
         ASSERT_EQ((rgb{c[0], c[1], c[2]}), reference[i]) << i % 640 << "," << i / 640;
     }
-    freeIndexedPicture(&picture);
-}
-
-TEST_F(Pointer, GeneratedSheetHoldsAnArrowAndAHandPointingAtTheHotSpot)
-{
-    std::string cmd = generatorPath() + " Pointers/pointers.iff";
-    ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
-    ASSERT_EQ(loadPointers(), 1);
-    auto drawn = [](int n) {
+    auto drawn = [](int n, int w, int h) {
         int count = 0;
-        for (unsigned char c : bmCollectionPointers[n]->pixels) count += c != 0;
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) count += shapePixel(n, x, y) != 0;
         return count;
     };
-    EXPECT_NE(shapePixel(0, 0, 0), 0);    // the arrow's tip is the hot spot
-    EXPECT_GT(drawn(0), 150);
-    EXPECT_GT(drawn(1), 300);
-    int nearCorner = 0;                   // the hand's fingertip sits by the hot spot
-    for (int y = 0; y < 4; y++)
-        for (int x = 0; x < 6; x++) nearCorner += shapePixel(1, x, y) != 0;
-    EXPECT_GT(nearCorner, 0);
-    for (int n = 2; n < POINTER_SHAPES; n++) EXPECT_EQ(drawn(n), 0) << "shape " << n;
+    EXPECT_NE(shapePixel(0, 0, 0), 0); // the arrow's tip is the hot spot
+    EXPECT_GT(drawn(0, 32, 32), 150);
+    EXPECT_GT(drawn(1, 32, 32), 300);
+    EXPECT_GT(drawn(1, 6, 4), 0); // the hand's fingertip sits by the hot spot
+    for (int n = 2; n < POINTER_SHAPES; n++) EXPECT_EQ(drawn(n, 32, 32), 0) << "shape " << n;
 }
 
 TEST_F(Pointer, GeneratorReportsWhatItCannotWrite)
 {
     EXPECT_NE(system((generatorPath() + " 2>/dev/null").c_str()), 0);
-    std::string cmd = generatorPath() + " no/such/dir/pointers.iff 2>err.txt";
-    EXPECT_NE(system(cmd.c_str()), 0);
+    EXPECT_NE(system((generatorPath() + " no/such/dir/pointers.iff 2>err.txt").c_str()), 0);
+    char line[512] = "";
     FILE* f = fopen("err.txt", "r");
     ASSERT_NE(f, nullptr);
-    char line[512] = "";
-    fgets(line, sizeof line, f);
+    EXPECT_NE(fgets(line, sizeof line, f), nullptr);
     fclose(f);
     EXPECT_NE(std::string(line).find("no/such/dir/pointers.iff"), std::string::npos) << line;
 }
