@@ -1,7 +1,7 @@
 // Frame composition: the title line (heading tag, name after '_', right-aligned page
 // label, cuts), the "[bkg=" lookup, and whole frames on real Mesa: what a full redraw
 // shows, exactly two full redraws per request with only the tickers drawn in between
-// (counted as frames, as quads and as pixels), no article loaded, the slideshow switch,
+// (counted as frames and as quads), no article loaded, the slideshow switch,
 // the info line, and the black bars of a full-screen window that is not 4:3.
 #include "app/clock.h"
 #include "app/composition.h"

@@ -111,15 +111,13 @@ TEST_F(Keyboard, ShortcutsOpenTheirArticleAtItsFirstPage)
     EXPECT_EQ(currentArticle, 2);
 }
 
-TEST_F(Keyboard, NoArticlesLoadedShortcutsFindNothing)
+TEST_F(Keyboard, NoArticlesLoadedShortcutsAndCursorKeysFindNothing)
 {
     articles = 0;
     articleArray = nullptr;
     snprintf(keyShortcuts['n'], 40, "02_News");
     snprintf(specialKeyShortcuts[0], 40, "02_News");
-    key('n', 0, 0);
-    specialkey(GLUT_KEY_F1, 0, 0);
-    specialkey(GLUT_KEY_RIGHT, 0, 0);
+    for (int k : {(int)'n', -GLUT_KEY_F1, -GLUT_KEY_RIGHT}) k < 0 ? specialkey(-k, 0, 0) : key((unsigned char)k, 0, 0);
     EXPECT_EQ(currentArticle, 0);
     EXPECT_EQ(currentPage, 0);
 }
