@@ -134,9 +134,13 @@ TEST_P(PointerColours, ColourNumbersAndMapAreKeptAsStored)
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sheets, PointerColours, // 2 and 4 planes, ByteRun1 and uncompressed
+INSTANTIATE_TEST_SUITE_P(Sheets, PointerColours,
                          ::testing::Values(sheetKind{2, true}, sheetKind{2, false}, sheetKind{4, true},
-                                           sheetKind{4, false}));
+                                           sheetKind{4, false}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.planes) + "planes" +
+                                    (info.param.compress ? "ByteRun1" : "Uncompressed");
+                         });
 
 // Regression: cells beyond a sheet smaller than 640x128 were copied from beyond its pixels.
 // The width of 100 also is no multiple of 16, so the decoder's row padding must not show.
