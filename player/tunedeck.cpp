@@ -124,11 +124,7 @@ static SDL_AudioDeviceID openAudio(openmpt_module* mod)
 
 static int report(int code)
 {
-    musicMessage msg;
-    memset(&msg, 0, sizeof msg);
-    msg.ln_Type = MUSIC_NT_MESSAGE;
-    msg.mn_Length = MUSIC_MESSAGE_SIZE;
-    msg.command = code;
+    musicMessage msg = newMusicMessage(code);
     int c = portPut(VIEWER_PORT, &msg, sizeof msg, REPORT_TIMEOUT_MS);
     return c >= 0 && portAwaitReply(c, &msg, sizeof msg, REPORT_TIMEOUT_MS);
 }
@@ -140,7 +136,7 @@ static int serve(namedPort* port)
     musicMessage msg;
     int c;
     while ((c = portTake(port, &msg, sizeof msg)) >= 0) {
-        if (msg.ln_Type != MUSIC_NT_MESSAGE || msg.mn_Length != MUSIC_MESSAGE_SIZE) {
+        if (!isMusicMessage(&msg)) {
             portRefuse(c);
             continue;
         }

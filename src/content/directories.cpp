@@ -70,22 +70,27 @@ static void addMenu(const char* name, void* user)
     }
 }
 
-int readMenus()
+// Lists one picture directory into its table of `limit` records, allocated on first use.
+// A listing failure deletes every texture made so far and releases the table.
+static int readTextureTable(my_texture** table, int* count, int limit, const char* directory,
+                            dirListVisitor add, int (*release)())
 {
-    menus = 0;
-    if (!menuArray) menuArray = (my_texture*)malloc(sizeof(my_texture) * MAX_MENUS);
-    if (!menuArray) return 0;
-    memset(menuArray, 0, sizeof(my_texture) * MAX_MENUS);
+    *count = 0;
+    if (!*table) *table = (my_texture*)malloc(sizeof(my_texture) * limit);
+    if (!*table) return 0;
+    memset(*table, 0, sizeof(my_texture) * limit);
     int ignored = 0;
-    int ok = listDirectory("Menus", addMenu, &ignored);
-    reportExcess("Menus", ignored, MAX_MENUS);
+    int ok = listDirectory(directory, add, &ignored);
+    reportExcess(directory, ignored, limit);
     if (!ok) {
-        for (int j = 0; j < menus; j++) deleteTextures(&menuArray[j]);
-        cleanupMenus();
+        for (int j = 0; j < *count; j++) deleteTextures(&(*table)[j]);
+        release();
         return 0;
     }
     return 1;
 }
+
+int readMenus() { return readTextureTable(&menuArray, &menus, MAX_MENUS, "Menus", addMenu, cleanupMenus); }
 
 // Pictures keep the listing order; past the table's end the rest is left out.
 static void addBackground(const char* name, void* user)
@@ -101,19 +106,8 @@ static void addBackground(const char* name, void* user)
 
 int readBackgrounds()
 {
-    backgrounds = 0;
-    if (!backgroundArray) backgroundArray = (my_texture*)malloc(sizeof(my_texture) * MAX_BACKGROUNDS);
-    if (!backgroundArray) return 0;
-    memset(backgroundArray, 0, sizeof(my_texture) * MAX_BACKGROUNDS);
-    int ignored = 0;
-    int ok = listDirectory("Images", addBackground, &ignored);
-    reportExcess("Images", ignored, MAX_BACKGROUNDS);
-    if (!ok) {
-        for (int j = 0; j < backgrounds; j++) deleteTextures(&backgroundArray[j]);
-        cleanupBackgrounds();
-        return 0;
-    }
-    return 1;
+    return readTextureTable(&backgroundArray, &backgrounds, MAX_BACKGROUNDS, "Images", addBackground,
+                            cleanupBackgrounds);
 }
 
 // An entry is the quoted relative path, "\"Songs/<name>\"", which must fit 63 characters.

@@ -45,11 +45,7 @@ int SafePutToPort(musicMessage* msg, const char* portName, int* replyConnection)
 
 static int exchange(const char* portName, int command, const char* text)
 {
-    musicMessage msg;
-    memset(&msg, 0, sizeof msg);
-    msg.ln_Type = MUSIC_NT_MESSAGE;
-    msg.mn_Length = MUSIC_MESSAGE_SIZE;
-    msg.command = command;
+    musicMessage msg = newMusicMessage(command);
     if (text) snprintf(msg.messageText, sizeof msg.messageText, "%s", text);
     auto start = std::chrono::steady_clock::now();
     int connection;
@@ -57,7 +53,7 @@ static int exchange(const char* portName, int command, const char* text)
     auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     int left = REPLY_TIMEOUT_MS - (int)spent.count();
     if (!portAwaitReply(connection, &msg, sizeof msg, left > 0 ? left : 0)) return -1;
-    if (msg.ln_Type != MUSIC_NT_MESSAGE || msg.mn_Length != MUSIC_MESSAGE_SIZE) return -1;
+    if (!isMusicMessage(&msg)) return -1;
     return msg.command;
 }
 
@@ -70,7 +66,7 @@ int SendStringMessage(const char* portName, int command, const char* text)
 
 int handleMusicRecord(musicMessage* msg, int apply)
 {
-    if (msg->ln_Type != MUSIC_NT_MESSAGE || msg->mn_Length != MUSIC_MESSAGE_SIZE) return -1;
+    if (!isMusicMessage(msg)) return -1;
     if (!apply) return 0;
     switch (msg->command) {
     case 0: loadingSong = 0; break;

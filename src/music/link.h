@@ -27,6 +27,21 @@ static_assert(offsetof(musicMessage, mn_Length) == 18);
 static_assert(offsetof(musicMessage, command) == 20);
 static_assert(offsetof(musicMessage, messageText) == 24);
 
+// A zeroed record with the message header filled in and the command word set.
+inline musicMessage newMusicMessage(int command)
+{
+    musicMessage msg = {};
+    msg.ln_Type = MUSIC_NT_MESSAGE;
+    msg.mn_Length = MUSIC_MESSAGE_SIZE;
+    msg.command = command;
+    return msg;
+}
+// Whether a received record carries the message header (anything else is refused).
+inline bool isMusicMessage(const musicMessage* msg)
+{
+    return msg->ln_Type == MUSIC_NT_MESSAGE && msg->mn_Length == MUSIC_MESSAGE_SIZE;
+}
+
 extern std::atomic<int32_t> currentSong;
 extern std::atomic<int16_t> changeSong;
 extern std::atomic<int16_t> loadingSong;

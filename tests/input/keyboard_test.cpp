@@ -12,6 +12,7 @@
 #include "music/sandbox.h"
 #include "prefs/prefs.h"
 #include "support/offscreen.h"
+#include "support/magazine_state.h"
 #include <GL/freeglut.h>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -31,13 +32,7 @@ protected:
 
     void SetUp() override
     {
-        const char* names[3] = {"01_Intro", "02_News", "03_End"};
-        for (int i = 0; i < 3; i++) {
-            snprintf(table[i].name, sizeof table[i].name, "%s", names[i]);
-            table[i].numberOfPages = 4;
-        }
-        articleArray = table;
-        articles = 3;
+        useArticleTable(table, 4);
         currentArticle = currentPage = firstrun = activeText = 0;
         mode = 2;
     }

@@ -10,6 +10,7 @@
 #include "input/mouse.h"
 #include "input/pointer.h"
 #include "prefs/prefs.h"
+#include "support/magazine_state.h"
 #include <GL/freeglut_std.h>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -83,13 +84,7 @@ protected:
         menuSelections[0] = rect(0, 0, 100, 50, "_NPAGE");
         menuSelections[1] = rect(100, 0, 200, 50, "_QUIT");
         numberOfMenuSelections = 2;
-        const char* names[3] = {"01_Intro", "02_News", "03_End"};
-        for (int i = 0; i < 3; i++) {
-            snprintf(table[i].name, sizeof table[i].name, "%s", names[i]);
-            table[i].numberOfPages = 3;
-        }
-        articleArray = table;
-        articles = 3;
+        useArticleTable(table, 3);
         currentArticle = currentPage = firstrun = endAll = 0;
         mode = 2;
         mouseOverMenuItem = -1;

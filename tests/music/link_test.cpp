@@ -7,6 +7,7 @@
 #include "content/directories.h"
 #include "music/link.h"
 #include "music/sandbox.h"
+#include "support/magazine_state.h"
 #include <cstring>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -21,9 +22,7 @@ struct Link : ::testing::Test {
     {
         sandboxOpen(&box);
         log = box.root + "/peer.log";
-        memset(songNames, 0, sizeof songNames);
-        for (int i = 0; i < 5; i++) snprintf(songNames[i], sizeof songNames[i], "\"Songs/t%d.mod\"", i);
-        numberOfSongs = 5;
+        useSongList(5);
         currentSong = 0;
         changeSong = 0;
         loadingSong = 0;
@@ -107,14 +106,7 @@ TEST_F(Link, HandlerAppliesReportsAndAnswersEveryCode)
     EXPECT_EQ(1, changeSong);
 }
 
-musicMessage record(int command)
-{
-    musicMessage m = {};
-    m.ln_Type = MUSIC_NT_MESSAGE;
-    m.mn_Length = MUSIC_MESSAGE_SIZE;
-    m.command = command;
-    return m;
-}
+musicMessage record(int command) { return newMusicMessage(command); }
 
 int answerOf(int connection)
 {

@@ -28,11 +28,7 @@ static void logLine(const char* fmt, int a, int b = 0)
 
 static int report(int code)
 {
-    musicMessage msg;
-    memset(&msg, 0, sizeof msg);
-    msg.ln_Type = MUSIC_NT_MESSAGE;
-    msg.mn_Length = MUSIC_MESSAGE_SIZE;
-    msg.command = code;
+    musicMessage msg = newMusicMessage(code);
     int c = portPut("demoport", &msg, sizeof msg, 2000);
     int answer = (c >= 0 && portAwaitReply(c, &msg, sizeof msg, 2000)) ? msg.command : -1;
     logLine("report %d -> %d", code, answer);

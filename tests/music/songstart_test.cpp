@@ -7,6 +7,7 @@
 #include "content/directories.h"
 #include "music/link.h"
 #include "music/sandbox.h"
+#include "support/magazine_state.h"
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -17,9 +18,7 @@ struct SongStart : ::testing::Test {
     void SetUp() override
     {
         sandboxOpen(&box);
-        memset(songNames, 0, sizeof songNames);
-        for (int i = 0; i < 5; i++) snprintf(songNames[i], sizeof songNames[i], "\"Songs/t%d.mod\"", i);
-        numberOfSongs = 5;
+        useSongList(5);
         currentSong = 0;
         changeSong = 1;
         loadingSong = 0;
