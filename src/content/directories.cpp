@@ -155,6 +155,17 @@ int readSongNames()
     return 1;
 }
 
+int findSong(const char* fileName)
+{
+    char key[74] = {};
+    int n = snprintf(key, sizeof key, "\"Songs/%s\"", fileName);
+    if (n < 0 || (size_t)n >= sizeof key) return -1;
+    int count = numberOfSongs < MAX_SONGS ? numberOfSongs : MAX_SONGS;
+    for (int i = 0; i < count; i++)
+        if (strcmp(songNames[i], key) == 0) return i;
+    return -1;
+}
+
 int cleanupMenus()
 {
     free(menuArray);

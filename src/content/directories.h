@@ -14,5 +14,7 @@ extern int numberOfSongs;
 int readMenus();
 int readBackgrounds();
 int readSongNames();
+// The index of the tune whose file in Songs is named fileName, or -1.
+int findSong(const char* fileName);
 int cleanupMenus();
 int cleanupBackgrounds();

@@ -69,6 +69,19 @@ static void toggleSlideshow()
     firstrun = 1;
 }
 
+int builtinKeyAction(unsigned char k)
+{
+    switch (k) {
+    case 27: return KEY_QUIT;
+    case 'a': return KEY_REDRAW;
+    case 'i': return KEY_INFO_LINE;
+    case 'p': return KEY_POINTER;
+    case 'q': return KEY_SLIDESHOW;
+    case 's': return KEY_SCREENSHOT;
+    default: return KEY_NONE;
+    }
+}
+
 void key(unsigned char k, int, int)
 {
     if (mode == 1) {
@@ -76,13 +89,13 @@ void key(unsigned char k, int, int)
         return;
     }
     if (openShortcut(keyShortcuts[k])) return;
-    switch (k) {
-    case 27: end();
-    case 'a': firstrun = 1; break;
-    case 'i': activeText = activeText == 0 ? 1 : 0; break;
-    case 'p': setPointer(0); break;
-    case 'q': toggleSlideshow(); break;
-    case 's': screenshot(); break;
+    switch (builtinKeyAction(k)) {
+    case KEY_QUIT: end();
+    case KEY_REDRAW: firstrun = 1; break;
+    case KEY_INFO_LINE: activeText = activeText == 0 ? 1 : 0; break;
+    case KEY_POINTER: setPointer(0); break;
+    case KEY_SLIDESHOW: toggleSlideshow(); break;
+    case KEY_SCREENSHOT: screenshot(); break;
     default: break;
     }
 }

@@ -61,17 +61,29 @@ void processMousePassiveMotion(int x, int y)
     if (c.redraw) firstrun = 1;
 }
 
-// The link words; true when `link` is one of them (it has then been carried out).
+const char* const LINK_WORDS[NUMBER_OF_LINK_WORDS] = {"_QUIT",   "_NEXT",  "_PREV", "_NMUSIC",
+                                                      "_PMUSIC", "_NPAGE", "_PPAGE"};
+
+int linkWordIndex(const char* link)
+{
+    for (int i = 0; i < NUMBER_OF_LINK_WORDS; i++)
+        if (strcmp(link, LINK_WORDS[i]) == 0) return i;
+    return -1;
+}
+
+// True when `link` is one of the link words (it has then been carried out).
 static bool followLinkWord(const char* link)
 {
-    if (strcmp(link, "_QUIT") == 0) endAll = 1; // the next idle call shuts down
-    else if (strcmp(link, "_NEXT") == 0) showNextArticle();
-    else if (strcmp(link, "_PREV") == 0) showPrevArticle();
-    else if (strcmp(link, "_NMUSIC") == 0) playNextMusic();
-    else if (strcmp(link, "_PMUSIC") == 0) playPrevMusic();
-    else if (strcmp(link, "_NPAGE") == 0) showNextPage();
-    else if (strcmp(link, "_PPAGE") == 0) showPrevPage();
-    else return false;
+    switch (linkWordIndex(link)) {
+    case LINK_QUIT: endAll = 1; break; // the next idle call shuts down
+    case LINK_NEXT: showNextArticle(); break;
+    case LINK_PREV: showPrevArticle(); break;
+    case LINK_NMUSIC: playNextMusic(); break;
+    case LINK_PMUSIC: playPrevMusic(); break;
+    case LINK_NPAGE: showNextPage(); break;
+    case LINK_PPAGE: showPrevPage(); break;
+    default: return false;
+    }
     return true;
 }
 

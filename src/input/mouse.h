@@ -5,6 +5,14 @@
 
 extern int mouseOverMenuItem;
 
+// The link words a menu link or an "[mi=" item may name instead of an article, compared
+// exactly; a click tries them in this order. The authoring checker reads the same table.
+enum { LINK_QUIT, LINK_NEXT, LINK_PREV, LINK_NMUSIC, LINK_PMUSIC, LINK_NPAGE, LINK_PPAGE,
+       NUMBER_OF_LINK_WORDS };
+extern const char* const LINK_WORDS[NUMBER_OF_LINK_WORDS];
+// The index of the link word `link` is, or -1.
+int linkWordIndex(const char* link);
+
 void processMouse(int button, int state, int x, int y);
 void processMousePassiveMotion(int x, int y);
 
