@@ -6,6 +6,7 @@
 #include "content/directories.h"
 #include "findings.h"
 #include "input/mouse.h"
+#include "platform/report.h"
 #include "prefs/prefs.h"
 #include "text/layout.h"
 #include "text/markup.h"
@@ -379,10 +380,12 @@ void checkArticles(const pictureFacts& pictures)
         s.pictures = &pictures;
         s.targets = targets;
         s.songs = songs;
+        setReportFile(s.path.c_str()); // the viewer's tag messages name the article
         paginate(a.text, nullptr, collectRow, &s);
         walkText(s);
         checkHeadings(s);
         checkPages(s);
+        setReportFile(nullptr);
         checkTitle(a, s.path);
     }
 }
