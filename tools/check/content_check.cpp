@@ -174,6 +174,7 @@ static unsigned char* loadPicture(const std::string& path, int mode, long* w, lo
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return nullptr;
     const char* other = otherFormat(path);
+    if (other) dropViewerFindings(path); // "can't scan the header" says less than what it is
     if (other)
         addFindingf(path, 0, 0, SEVERITY_ERROR, "picture-format",
                     "is %s, but the viewer reads only binary PPM (P6, maximum 255)", other);

@@ -44,7 +44,10 @@ static void collect(const reportFinding& f)
                  f.message ? f.message : "", true};
     if (f.level == REPORT_WARNING) g.level = SEVERITY_WARNING;
     if (f.level == REPORT_NOTE) g.level = SEVERITY_NOTE;
+    // A line end the viewer's text still carries (raw, or as report()'s escape) is no part of it.
     while (!g.message.empty() && g.message.back() == '\n') g.message.pop_back();
+    if (g.message.size() >= 2 && g.message.compare(g.message.size() - 2, 2, "\\n") == 0)
+        g.message.resize(g.message.size() - 2);
     if (position.set && g.line == 0 && (g.file.empty() || g.file == position.file)) {
         g.file = position.file;
         g.line = position.line;
@@ -83,14 +86,33 @@ static bool same(const finding& a, const finding& b)
            a.message == b.message;
 }
 
+void dropViewerFindings(const std::string& file)
+{
+    findings.erase(std::remove_if(findings.begin(), findings.end(),
+                                  [&](const finding& f) { return f.fromViewer && f.file == file; }),
+                   findings.end());
+}
+
+// A viewer finding without a line is a repeat when the checker's own pass placed the same
+// one: the same file and check, or, for one that names no file, the same check and message.
+static bool placedElsewhere(const finding& f, const std::set<std::pair<std::string, std::string>>& byFile,
+                            const std::set<std::pair<std::string, std::string>>& byMessage)
+{
+    if (!f.fromViewer || f.line != 0) return false;
+    return f.file.empty() ? byMessage.count({f.check, f.message}) > 0 : byFile.count({f.file, f.check}) > 0;
+}
+
 std::vector<finding> finishedFindings()
 {
-    std::set<std::pair<std::string, std::string>> placed;
+    std::set<std::pair<std::string, std::string>> byFile, byMessage;
     for (const finding& f : findings)
-        if (f.line > 0) placed.insert({f.file, f.check});
+        if (f.line > 0) {
+            byFile.insert({f.file, f.check});
+            byMessage.insert({f.check, f.message});
+        }
     std::vector<finding> out;
     for (const finding& f : findings)
-        if (!(f.fromViewer && f.line == 0 && placed.count({f.file, f.check}))) out.push_back(f);
+        if (!placedElsewhere(f, byFile, byMessage)) out.push_back(f);
     std::stable_sort(out.begin(), out.end(), before);
     out.erase(std::unique(out.begin(), out.end(), same), out.end());
     return out;

@@ -23,6 +23,9 @@ __attribute__((format(printf, 6, 7))) void addFindingf(const std::string& file, 
 // True when the viewer reported something about this file.
 bool viewerReported(const std::string& file);
 
+// Forgets what the viewer said about a file the checker names better itself.
+void dropViewerFindings(const std::string& file);
+
 // The viewer's diagnostics become findings. While a position is set, a finding about that
 // file without a line takes it: the checker's own pass over an article calls isTag at each
 // tag and so places the viewer's tag messages. While discarding, the sink drops everything.
