@@ -41,7 +41,8 @@ struct articleScan {
     openTag item = {TAG_NONE, 0, 0, 0, 0};
     bool colour = false;
     std::map<std::string, byteFinding> bytes; // by check name
-    std::vector<std::string> targets, songs;
+    const std::vector<std::string>* targets;
+    const std::vector<std::string>* songs;
 };
 
 static void collectRow(const rowLayout* row, int page, int rowOnPage, void* context)
@@ -169,12 +170,12 @@ static void checkItemTarget(articleScan& s, int kind, const std::string& value, 
                     "'%s' is longer than the %d characters the viewer keeps of a link", value.c_str(), keeps);
     else if (kind == TAG_MUSIC && findSong(value.c_str()) < 0)
         addFindingf(s.path, line, column, SEVERITY_ERROR, "music-target", "'%s' names no tune in Songs/%s",
-                    value.c_str(), suggestion(value, s.songs).c_str());
+                    value.c_str(), suggestion(value, *s.songs).c_str());
     else if (kind == TAG_MI && linkWordIndex(value.c_str()) < 0 && findArticle(value.c_str()) < 0 &&
              findSong(value.c_str()) < 0)
         addFindingf(s.path, line, column, SEVERITY_ERROR, "link-target",
                     "'%s' names no article, link word or tune%s", value.c_str(),
-                    suggestion(value, s.targets).c_str());
+                    suggestion(value, *s.targets).c_str());
 }
 
 static void checkBackground(articleScan& s, long at, const std::string& value, int line, int column)
@@ -378,8 +379,8 @@ void checkArticles(const pictureFacts& pictures)
         s.path = std::string("Articles/") + a.name;
         s.text = a.text;
         s.pictures = &pictures;
-        s.targets = targets;
-        s.songs = songs;
+        s.targets = &targets;
+        s.songs = &songs;
         setReportFile(s.path.c_str()); // the viewer's tag messages name the article
         paginate(a.text, nullptr, collectRow, &s);
         walkText(s);

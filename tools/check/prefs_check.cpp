@@ -119,7 +119,7 @@ static void learnPlaces(prefsPlaces* places)
     if (fd < 0) return;
     std::map<std::string, std::string> was = prefsFacts();
     for (size_t k = 0; k < places->lines.size(); k++) {
-        const std::string& line = places->lines[k];
+        const std::string line = places->lines[k] + "\n"; // its own line end, as in the file
         if (ftruncate(fd, 0) != 0 || pwrite(fd, line.data(), line.size(), 0) != (ssize_t)line.size()) break;
         loadPrefs(path);
         std::map<std::string, std::string> now = prefsFacts();
@@ -140,7 +140,9 @@ void readPrefs(prefsPlaces* places)
     learnPlaces(places);
     setSinkDiscarding(false);
     restoreDefaults(defaults);
-    loadPrefs(PREFS);
+    if (loadPrefs(PREFS) != 0)
+        addFinding(PREFS, 0, 0, SEVERITY_ERROR, "prefs-unreadable",
+                   "can't be read: the viewer starts with every default");
 }
 
 static int lineOf(const prefsPlaces& p, const std::string& name)
