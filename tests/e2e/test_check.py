@@ -74,7 +74,9 @@ EXPECTED = [
     ("Articles/01_Welcome", 7, "error", "link-wraps"),
     ("Articles/01_Welcome", 8, "warning", "cr-line-end"),
     ("Articles/01_Welcome", 9, "warning", "tab"),
-    ("Articles/01_Welcome", 10, "warning", "utf8"),
+    # LAYOUT: "utf8" while articles are read as bytes; once the catalogue turns UTF-8 into
+    # Latin-1 the finding is about the font's cell for 0xe9, or gone if the atlas draws it.
+    ("Articles/01_Welcome", 10, "warning", None),
     ("Articles/01_Welcome", 11, "warning", "background-ignored"),
     ("Articles/01_Welcome", 12, "warning", "marker-as-text"),
     ("Articles/01_Welcome", 13, "error", "link-too-long"),
