@@ -94,6 +94,7 @@ EXPECTED = [
     ("Images/short.ppm", 1, None, None),      # VIEWER: raster shorter than the header says
     ("Menus/b_bottom.ppm", 1, "warning", "menu-width"),
     ("Menus/c_extra.ppm", 1, "warning", "menu-unused"),
+    ("Pointers/pointers.iff", 1, "error", None),  # the checker's, unless the viewer's loader says why
     ("Songs/bad.mod", 1, "error", "song-decode"),
     ("Songs/good.mod", 1, "warning", "name-case"),
     ("prefs.txt", 3, "error", "coordinates"),
@@ -150,8 +151,8 @@ def planted_magazine(root):
              "Menus/c_extra.ppm": ppm(1280, 8),
              "Songs/good.mod": tune, "Songs/Good.mod": tune, "Songs/bad.mod": b"no tune at all" * 50}
     files.update({"Articles/" + name: text for name, text in ARTICLES.items()})
-    for shared in ("Fonts/font4.pbm", "Pointers/pointers.iff"):
-        files[shared] = read(os.path.join(DEMO, shared))
+    files["Fonts/font4.pbm"] = read(os.path.join(DEMO, "Fonts/font4.pbm"))
+    files["Pointers/pointers.iff"] = b"FORM\0\0\0\4ILBM"  # an IFF with no picture in it
     write_files(root, files)
 
 

@@ -298,10 +298,17 @@ static void checkPointers()
     if (stat(path, &st) != 0)
         addFindingf(path, 0, 0, SEVERITY_WARNING, "pointer-sheet",
                     "the pointer sheet is missing: the viewer shows the system pointer");
-    else if (!loadPointers() && !viewerReported(path))
-        addFindingf(path, 0, 0, SEVERITY_ERROR, "pointer-sheet",
-                    "is no picture the viewer can read (an IFF ILBM with colour numbers): the system pointer "
-                    "shows instead");
+    else if (!loadPointers()) {
+        if (!viewerReported(path))
+            addFindingf(path, 0, 0, SEVERITY_ERROR, "pointer-sheet",
+                        "is no picture the viewer can read (an IFF ILBM with colour numbers): the system "
+                        "pointer shows instead");
+    } else if ((bmHeaderPointers.bmh_Width < POINTER_SIZE * POINTER_COLUMNS ||
+              bmHeaderPointers.bmh_Height < POINTER_SIZE * POINTER_ROWS) && !viewerReported(path))
+        addFindingf(path, 0, 0, SEVERITY_WARNING, "pointer-sheet",
+                    "is %dx%d, smaller than the %dx%d grid of %d shapes: the shapes beyond it stay empty",
+                    bmHeaderPointers.bmh_Width, bmHeaderPointers.bmh_Height, POINTER_SIZE * POINTER_COLUMNS,
+                    POINTER_SIZE * POINTER_ROWS, POINTER_SHAPES);
     freePointers();
 }
 
