@@ -1,6 +1,7 @@
 // Owns the PNG files of the proof tool: 8-bit RGB through libpng's simplified writer, under a
 // temporary name until complete, so that a failed run leaves no file behind.
 #include "png.h"
+#include "platform/report.h"
 #include <png.h>
 #include <cerrno>
 #include <cstdio>
@@ -29,10 +30,11 @@ static bool writeAndClose(const proofImage& image, FILE* file, char* why, size_t
     return ok;
 }
 
-bool writePng(const proofImage& image, const char* path)
+bool writePng(const proofImage& image, const char* given)
 {
-    char temporary[4200], why[256] = "";
-    if (snprintf(temporary, sizeof temporary, "%s.XXXXXX", path) >= (int)sizeof temporary) {
+    char temporary[4200], why[256] = "", path[400];
+    escapeForReport(given, path, sizeof path); // the name as the messages show it
+    if (snprintf(temporary, sizeof temporary, "%s.XXXXXX", given) >= (int)sizeof temporary) {
         fprintf(stderr, "pagovia-proof: the output name '%.100s...' is too long\n", path);
         return false;
     }
@@ -52,7 +54,7 @@ bool writePng(const proofImage& image, const char* path)
     } else {
         ok = writeAndClose(image, file, why, sizeof why);
     }
-    if (ok && rename(temporary, path) != 0) {
+    if (ok && rename(temporary, given) != 0) {
         snprintf(why, sizeof why, "%s", strerror(errno));
         ok = false;
     }

@@ -3,6 +3,7 @@
 // prefs.txt and lays out and draws articles with the viewer's code.
 #include "content/catalogue.h"
 #include "pages.h"
+#include "platform/report.h"
 #include "png.h"
 #include "prefs/prefs.h"
 #include "text/layout.h"
@@ -118,7 +119,9 @@ struct drawRequest {
 
 static bool refuse(const char* what, const char* arg)
 {
-    fprintf(stderr, "pagovia-proof: %s '%s' (%s)\n", what, arg, usage);
+    char shown[400];
+    escapeForReport(arg, shown, sizeof shown); // one line, whatever the argument holds
+    fprintf(stderr, "pagovia-proof: %s '%s' (%s)\n", what, shown, usage);
     return false;
 }
 
@@ -194,15 +197,18 @@ static int findArticleFile(const char* file)
 
 static int renderOnePage(const drawRequest& r, proofImage* picture)
 {
+    char shown[400];
     int index = findArticleFile(r.article);
     if (index < 0) {
-        fprintf(stderr, "pagovia-proof: '%s' is not an article of this magazine\n", r.article);
+        escapeForReport(r.article, shown, sizeof shown);
+        fprintf(stderr, "pagovia-proof: '%s' is not an article of this magazine\n", shown);
         return 2;
     }
     const articleEntry& a = articleArray[index];
     int page = r.page ? r.page : 1;
     if (page > a.numberOfPages) {
-        fprintf(stderr, "pagovia-proof: %s has %d page%s; there is no page %d\n", a.name, a.numberOfPages,
+        escapeForReport(a.name, shown, sizeof shown);
+        fprintf(stderr, "pagovia-proof: %s has %d page%s; there is no page %d\n", shown, a.numberOfPages,
                 a.numberOfPages == 1 ? "" : "s", page);
         return 2;
     }
