@@ -31,7 +31,7 @@ void buildConstantMenuSelections()
     if (numberOfMenuSelections < n) numberOfMenuSelections = n;
 }
 
-void init()
+void loadMagazine()
 {
     articleTitleColor = {1.0f, 1.0f, 1.0f, 1.0f};
     for (auto& entry : keyShortcuts) entry[0] = '\0';
@@ -50,6 +50,11 @@ void init()
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         windowSwapBuffers();
     }
+}
+
+void init()
+{
+    loadMagazine();
     if (!startMusicHandler()) printf("Can't create subtask\n");
 }
 

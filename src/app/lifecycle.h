@@ -1,6 +1,9 @@
 // Loading, the idle callback and shutdown: the program's spine after the window exists.
 #pragma once
 
+// Everything init loads, in its order, without the music handler: the pages are then ready
+// to draw (the proof tool draws them offscreen from here).
+void loadMagazine();
 void init();
 void idle();
 [[noreturn]] void end();

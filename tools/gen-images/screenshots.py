@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Takes the README's screenshots of the demo magazine as a reader sees it: the real viewer,
-full screen on a private Xvfb, in the magazine the build assembled in build/demo. The viewer's
-own screenshot key `s` takes each picture, except the startup picture, which any key ends:
-that one is read from the X server. The pictures go to docs/ as PNG (netpbm's pnmtopng).
+"""Takes the README's pictures of the demo magazine, the one the build assembled in build/demo.
+The article pages and the contact sheet come from pagovia-proof, which draws them as the
+viewer shows them (its tickers at their starting position). The startup picture and the
+slideshow are taken from the real viewer, full screen on a private Xvfb: the slideshow with
+the viewer's own screenshot key `s`, the startup picture, which any key ends, from the X
+server. The pictures go to docs/ as PNG (the viewer's through netpbm's pnmtopng).
 
 Usage: python3 tools/gen-images/screenshots.py [BUILD_DIR]"""
 import os
@@ -37,27 +39,30 @@ def harness_write(path, image):
         f.write(bytes(image.data))
 
 
+def proof(demo, name, *args):
+    subprocess.run([os.path.join(harness.BUILD, "pagovia-proof"), *args, "-o", os.path.join(DOCS, name)],
+                   cwd=demo, check=True)
+    print("wrote docs/" + name)
+
+
 def main():
     demo = os.path.join(harness.BUILD, "demo")
     if not os.path.isdir(demo):
         sys.exit("screenshots: build the tree first; there is no %s" % demo)
+    os.makedirs(DOCS, exist_ok=True)
+    proof(demo, "screenshot-welcome.png", "--render", "00_Welcome")
+    proof(demo, "screenshot-story.png", "--render", "05_Story", "--page", "2")
+    proof(demo, "contact-sheet.png", "--sheet")
     root = tempfile.mkdtemp(prefix="pagovia-shots-")
     magazine = os.path.join(root, "demo")
     shutil.copytree(demo, magazine)
-    os.makedirs(DOCS, exist_ok=True)
     x = harness.XServer()
     try:
         v = harness.Viewer(x, magazine, resolution="hi")
         try:
             time.sleep(1.0)
             save_png(x.capture(), "screenshot-startup.png")
-            v.key("space")
-            time.sleep(0.8)
-            save_png(v.screenshot(), "screenshot-welcome.png")
-            v.key("5", "Down")
-            time.sleep(0.8)
-            save_png(v.screenshot(), "screenshot-story.png")
-            v.key("q")
+            v.key("space", "q")
             time.sleep(2.5)
             save_png(v.screenshot(), "screenshot-slideshow.png")
             v.key("q", "Escape")
