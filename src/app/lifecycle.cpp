@@ -1,5 +1,6 @@
 // Owns the loading order at start-up, the idle callback and the release order at shutdown.
-// Only end() terminates the process.
+// Every way of ending (Escape, _QUIT, the window closed or destroyed, a quit signal) goes
+// through end(); only a lost X connection ends elsewhere, after stopping the music here.
 #include "app/lifecycle.h"
 #include "app/clock.h"
 #include "app/screen.h"
@@ -8,6 +9,7 @@
 #include "content/textures.h"
 #include "input/pointer.h"
 #include "music/link.h"
+#include "platform/signals.h"
 #include "platform/window.h"
 #include "prefs/prefs.h"
 #include <GL/gl.h>
@@ -31,8 +33,28 @@ void buildConstantMenuSelections()
     if (numberOfMenuSelections < n) numberOfMenuSelections = n;
 }
 
+// The window is going: its pointer is given back while the connection still exists. The rest
+// of the shutdown follows when the main loop returns.
+static void windowClosing() { clearPointer(); }
+
+static bool musicStopped;
+
+// The player stopped, the handler finished and joined, its port removed: what must not
+// outlive the viewer, none of it needing X.
+static void stopMusic()
+{
+    if (musicStopped) return;
+    musicStopped = true;
+    SendMessage("musicplayerport", 2);
+    SendMessage("demoport", -1);
+    stopMusicHandler();
+}
+
 void init()
 {
+    catchQuitSignals();
+    windowOnClose(windowClosing);
+    windowOnConnectionLost(stopMusic);
     articleTitleColor = {1.0f, 1.0f, 1.0f, 1.0f};
     for (auto& entry : keyShortcuts) entry[0] = '\0';
     loadPrefs("prefs.txt");
@@ -57,7 +79,10 @@ void idle()
 {
     windowPostRedisplay();
     if (endAll) end();
-    framecounter++;
+    // 128 + the signal's number, as for a program the signal ended: a script that runs the
+    // viewer can tell a quit request from outside from the reader's own quit.
+    if (int signo = quitSignalReceived()) endWithStatus(128 + signo);
+    framecounter++; // unsigned: after 2^32 idle calls it wraps, harmlessly
     if (framecounter <= 199) setPointer(currentPointer);
 }
 
@@ -78,17 +103,20 @@ void endStartupImage()
     framecounter = 0;
 }
 
-void end()
+void end() { endWithStatus(0); }
+
+void endWithStatus(int status)
 {
     clearPointer();
     freePointers();
-    SendMessage("musicplayerport", 2);
+    if (!musicStopped) SendMessage("musicplayerport", 2);
     cleanupMenus();
     cleanupBackgrounds();
     cleanupArticles();
     freePrefs();
-    SendMessage("demoport", -1);
+    if (!musicStopped) SendMessage("demoport", -1);
+    musicStopped = true;
     stopMusicHandler();
     fflush(stdout);
-    exit(0);
+    exit(status);
 }
