@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <unistd.h>
 
 void windowSwapBuffers() { glutSwapBuffers(); }
@@ -24,13 +25,15 @@ void windowGetSize(int* width, int* height)
 static void (*fatalOnOpen)();
 static void (*onWindowClose)();
 static void (*onConnectionLost)();
+static void (*appIdle)();
+static Display* glDisplay;
 static Window glWindow;        // the X window of the GL output, to tell its errors apart
 static int glxErrorBase = -1;  // first GLX error code, -1 without GLX
 static bool inMainLoop;
 static bool windowLost;
 static int otherErrors;
 
-enum { GLX_ERROR_CODES = 14, OTHER_ERRORS_SHOWN = 3 };
+enum { GLX_ERROR_CODES = 14, OTHER_ERRORS_SHOWN = 3, WINDOW_CHECK_MS = 100 };
 
 static bool aboutOurWindow(const XErrorEvent* e)
 {
@@ -78,10 +81,10 @@ static void windowClosing()
 
 static void watchTheConnection(int id)
 {
-    Display* d = glXGetCurrentDisplay();
+    glDisplay = glXGetCurrentDisplay();
     glWindow = (Window)glXGetCurrentDrawable();
     int eventBase = 0;
-    if (!glXQueryExtension(d, &glxErrorBase, &eventBase)) glxErrorBase = -1;
+    if (!glXQueryExtension(glDisplay, &glxErrorBase, &eventBase)) glxErrorBase = -1;
     XSetErrorHandler(onXError);
     XSetIOErrorHandler(onXConnectionLost);
     glutSetWindow(id);
@@ -124,10 +127,35 @@ bool windowOpen(int* argc, char** argv, int width, int height, const char* title
     return true;
 }
 
+static long long monotonicMs()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (long long)now.tv_sec * 1000 + now.tv_nsec / 1000000;
+}
+
+// A window destroyed by another program need not make any request fail: freeglut ignores the
+// DestroyNotify, and the GL may simply stop drawing into a drawable it finds gone. So the
+// server is asked ten times a second whether the window is still there; if not, the refusal
+// reaches onXError, which ends the main loop.
+static void idleThenCheckWindow()
+{
+    appIdle();
+    static long long lastCheck;
+    long long now = monotonicMs();
+    if (windowLost || now - lastCheck < WINDOW_CHECK_MS) return;
+    lastCheck = now;
+    Window root;
+    int x, y;
+    unsigned width, height, border, depth;
+    XGetGeometry(glDisplay, glWindow, &root, &x, &y, &width, &height, &border, &depth);
+}
+
 void windowRegisterCallbacks(const windowCallbacks& c)
 {
     glutDisplayFunc(c.display);
-    glutIdleFunc(c.idle);
+    appIdle = c.idle;
+    glutIdleFunc(c.idle ? idleThenCheckWindow : nullptr);
     glutKeyboardFunc(c.key);
     glutSpecialFunc(c.special);
     glutPassiveMotionFunc(c.passiveMotion);
