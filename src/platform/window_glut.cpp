@@ -141,9 +141,13 @@ static long long monotonicMs()
 static void idleThenCheckWindow()
 {
     appIdle();
+    if (windowLost) { // also when it went before the main loop began
+        glutLeaveMainLoop();
+        return;
+    }
     static long long lastCheck;
     long long now = monotonicMs();
-    if (windowLost || now - lastCheck < WINDOW_CHECK_MS) return;
+    if (now - lastCheck < WINDOW_CHECK_MS) return;
     lastCheck = now;
     Window root;
     int x, y;
