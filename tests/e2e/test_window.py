@@ -107,7 +107,7 @@ class EndingTest(unittest.TestCase):
     # music handler thread aborted the process (status -6); Xlib's own handlers did the same
     # for a destroyed window or a lost connection, or left the viewer hung in XPending.
     WAYS = [
-        # name,            action,                    status, stderr lines, hung player
+        # way,             action,                                   status, stderr lines, hung player
         ("Escape",         lambda t: t.viewer.key("Escape"), 0, 0, False),
         ("WM close",       lambda t: t.client.close_window(int(t.viewer.window)), 0, 0, False),
         ("destroyed",      lambda t: t.client.destroy_window(int(t.viewer.window)), 0, 0, False),
@@ -134,6 +134,7 @@ class EndingTest(unittest.TestCase):
     def end_one_way(self, action, hung):
         self.x = harness.XServer()
         self.viewer = harness.Viewer(self.x, self.magazine, resolution="hi")
+        self.client = None
         try:
             self.client = XClient(self.x.display)
             players = harness.wait_for(lambda: harness.players_in(self.magazine), 20, what="a player")
@@ -152,7 +153,8 @@ class EndingTest(unittest.TestCase):
         finally:
             for pid in harness.players_in(self.magazine):
                 os.kill(pid, signal.SIGKILL)
-            self.client.disconnect() if self.x.proc.poll() is None else None
+            if self.client and self.x.proc.poll() is None:  # a dead server's connection is left alone
+                self.client.disconnect()
             self.viewer.stop()
             self.x.stop()
 
