@@ -37,14 +37,10 @@ void buildConstantMenuSelections()
 // of the shutdown follows when the main loop returns.
 static void windowClosing() { clearPointer(); }
 
-static bool musicStopped;
-
 // The player stopped, the handler finished and joined, its port removed: what must not
 // outlive the viewer, none of it needing X.
 static void stopMusic()
 {
-    if (musicStopped) return;
-    musicStopped = true;
     SendMessage("musicplayerport", 2);
     SendMessage("demoport", -1);
     stopMusicHandler();
@@ -109,13 +105,12 @@ void endWithStatus(int status)
 {
     clearPointer();
     freePointers();
-    if (!musicStopped) SendMessage("musicplayerport", 2);
+    SendMessage("musicplayerport", 2);
     cleanupMenus();
     cleanupBackgrounds();
     cleanupArticles();
     freePrefs();
-    if (!musicStopped) SendMessage("demoport", -1);
-    musicStopped = true;
+    SendMessage("demoport", -1);
     stopMusicHandler();
     fflush(stdout);
     exit(status);

@@ -138,7 +138,8 @@ class EndingTest(unittest.TestCase):
         try:
             self.client = XClient(self.x.display)
             players = harness.wait_for(lambda: harness.players_in(self.magazine), 20, what="a player")
-            harness.wait_for(lambda: sockets_under(self.viewer.runtime), 20, what="the ports")
+            # Both ports, the viewer's and the player's: the player has loaded and answers.
+            harness.wait_for(lambda: len(sockets_under(self.viewer.runtime)) >= 2, 20, what="both ports")
             if hung:
                 for pid in players:
                     os.kill(pid, signal.SIGSTOP)
