@@ -27,7 +27,9 @@ my_texture* backgroundTexture = nullptr;
 
 // The title row drawText reads through `texts`; it must outlive the call.
 static char titleLine[1024];
-static int scrollCalls;  // running count of ticker calls, handed on unused
+// Running count of ticker calls, handed on unused; unsigned so that it wraps rather than
+// overflows after 2^31 calls (a kiosk left running for weeks).
+static uint32_t scrollCalls;
 static int lastWindowW = -1, lastWindowH = -1;
 
 void buildTitleLine(char* line, int size, const char* name, int pages, int page,
@@ -111,7 +113,7 @@ static void drawScrollTexts()
     scrollText = activeText == 1 && infoText[0] ? infoText : nullptr;
     if (mode != 2) return;
     int now = getTime();
-    for (int i = 0; i < numberOfScrollTexts; i++) scrolltext1(scrollCalls++, white, i, now);
+    for (int i = 0; i < numberOfScrollTexts; i++) scrolltext1((int)scrollCalls++, white, i, now);
 }
 
 // The picture sits in the largest centred 4:3 area of the window. A window whose size

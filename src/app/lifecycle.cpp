@@ -1,5 +1,6 @@
 // Owns the loading order at start-up, the idle callback and the release order at shutdown.
-// Only end() terminates the process.
+// Every way of ending (Escape, _QUIT, the window closed or destroyed, a quit signal) goes
+// through end(); only a lost X connection ends elsewhere, after stopping the music here.
 #include "app/lifecycle.h"
 #include "app/clock.h"
 #include "app/screen.h"
@@ -8,6 +9,7 @@
 #include "content/textures.h"
 #include "input/pointer.h"
 #include "music/link.h"
+#include "platform/signals.h"
 #include "platform/window.h"
 #include "prefs/prefs.h"
 #include <GL/gl.h>
@@ -29,6 +31,19 @@ void buildConstantMenuSelections()
         s.y1 = (float)constantMenuCoords[4 * i + 3] * SCREEN_RATIO_Y;
     }
     if (numberOfMenuSelections < n) numberOfMenuSelections = n;
+}
+
+// The window is going: its pointer is given back while the connection still exists. The rest
+// of the shutdown follows when the main loop returns.
+static void windowClosing() { clearPointer(); }
+
+// The player stopped, the handler finished and joined, its port removed: what must not
+// outlive the viewer, none of it needing X.
+static void stopMusic()
+{
+    SendMessage("musicplayerport", 2);
+    SendMessage("demoport", -1);
+    stopMusicHandler();
 }
 
 void loadMagazine()
@@ -54,6 +69,9 @@ void loadMagazine()
 
 void init()
 {
+    catchQuitSignals();
+    windowOnClose(windowClosing);
+    windowOnConnectionLost(stopMusic);
     loadMagazine();
     if (!startMusicHandler()) printf("Can't create subtask\n");
 }
@@ -62,7 +80,10 @@ void idle()
 {
     windowPostRedisplay();
     if (endAll) end();
-    framecounter++;
+    // 128 + the signal's number, as for a program the signal ended: a script that runs the
+    // viewer can tell a quit request from outside from the reader's own quit.
+    if (int signo = quitSignalReceived()) endWithStatus(128 + signo);
+    framecounter++; // unsigned: after 2^32 idle calls it wraps, harmlessly
     if (framecounter <= 199) setPointer(currentPointer);
 }
 
@@ -83,7 +104,9 @@ void endStartupImage()
     framecounter = 0;
 }
 
-void end()
+void end() { endWithStatus(0); }
+
+void endWithStatus(int status)
 {
     clearPointer();
     freePointers();
@@ -95,5 +118,5 @@ void end()
     SendMessage("demoport", -1);
     stopMusicHandler();
     fflush(stdout);
-    exit(0);
+    exit(status);
 }

@@ -6,7 +6,9 @@
 void loadMagazine();
 void init();
 void idle();
+// Releases everything, stops the music and ends the process with status 0.
 [[noreturn]] void end();
+[[noreturn]] void endWithStatus(int status);
 void switchFullScreen();
 void endStartupImage();
 // Builds the constant menu selections from the preference tables (window pixels).

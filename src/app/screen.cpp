@@ -17,7 +17,7 @@ float fpsLimit = 100.0f;
 int mode = 2;
 int firstrun = 1;
 int drawFrame = 0;
-int framecounter = 0;
+uint32_t framecounter = 0;
 int16_t endAll = 0;
 int fullScreen = 0;
 my_texture texture[2];

@@ -19,7 +19,7 @@ extern float fpsLimit;                   // ticker motion ticks per second
 extern int mode;                         // 1 startup picture, 2 magazine, 4 slideshow
 extern int firstrun;                     // redraw request
 extern int drawFrame;                    // 0/1 while full frames are due, -1 when none
-extern int framecounter;                 // idle calls since start or since the startup picture ended
+extern uint32_t framecounter;                // idle calls since start or since the startup picture ended
 extern int16_t endAll;                   // quit request from the _QUIT link
 extern int fullScreen;
 extern my_texture texture[2];            // 0: font atlas, 1: default background

@@ -96,6 +96,10 @@ static void shapeToArgb(const pointerBitmap* shape, uint32_t* argb)
     }
 }
 
+static bool sameWindow(cursorWindow a, cursorWindow b) { return a.display == b.display && a.id == b.id; }
+
+// The new pointer is defined before the old one is freed, and a shape already shown is left
+// alone: giving the window back its system pointer in between makes that pointer flash.
 void setPointer(int n)
 {
     cursorWindow found = cursorCurrentWindow();
@@ -103,32 +107,39 @@ void setPointer(int n)
         fprintf(stderr, "Unable to get Window handle!\n");
         return;
     }
-    if (pointer) clearPointer();
-    window = found;
+    if (pointer && n == currentPointer && sameWindow(found, window)) return;
     // No sheet, a shape that could not be cut, or a number off the grid: the window keeps
     // the system pointer, and the number is still recorded as the shape set last.
     const pointerBitmap* shape = (n >= 0 && n < POINTER_SHAPES) ? bmCollectionPointers[n] : nullptr;
     if (!shape) {
+        if (pointer) clearPointer();
+        window = found;
         currentPointer = n;
         return;
     }
     uint32_t argb[POINTER_SIZE * POINTER_SIZE];
     shapeToArgb(shape, argb);
-    cursorHandle created = cursorCreate(window, argb);
+    cursorHandle created = cursorCreate(found, argb);
     if (!created) {
+        if (pointer) clearPointer();
+        window = found;
         fprintf(stderr, "Could not create pointer!\n");
         return;
     }
-    cursorDefine(window, created);
+    cursorDefine(found, created);
+    if (pointer) cursorFree(window, pointer); // the window no longer uses it
+    window = found;
     pointer = created;
     currentPointer = n;
 }
 
+// Forgets the window as well: once the window is closing, nothing may be asked of it again.
 void clearPointer()
 {
     if (window.id) cursorUndefine(window); // the window lets go of the pointer before it is freed
     if (pointer) cursorFree(window, pointer);
     pointer = 0;
+    window = {nullptr, 0};
 }
 
 void freePointers()

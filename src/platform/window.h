@@ -21,6 +21,13 @@ struct windowCallbacks {
 // and the process ends with status 1 should it return.
 bool windowOpen(int* argc, char** argv, int width, int height, const char* title, void (*fatal)());
 void windowRegisterCallbacks(const windowCallbacks& callbacks);
+// Runs until the window closes: through the window manager, destroyed by another program, or
+// at the program's own request. `onClose` then runs once while the connection is still open,
+// and windowMainLoop returns; the connection is closed by then.
 void windowMainLoop();
+void windowOnClose(void (*onClose)());
+// Called when the connection to the X server is lost, before the process ends with status 1
+// and one line on standard error: only work that needs no X may be done there.
+void windowOnConnectionLost(void (*onLost)());
 // Asks the GL for one frame per display refresh where it offers a swap interval.
 void windowRequestVSync();

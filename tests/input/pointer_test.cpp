@@ -211,21 +211,28 @@ TEST_F(Pointer, ShapeBecomesOpaquePaletteColoursOverTransparentZero)
     EXPECT_GT(transparent, 0); // the pattern really has colour 0 in this cell
 }
 
-TEST_F(Pointer, SettingTheSameShapeTwiceReplacesItAndClearingLetsGoBeforeFreeing)
+// Regression: the pointer flashed: setPointer gave the window its system pointer back before
+// defining the new shape, and made the shape already shown again and again.
+TEST_F(Pointer, ChangingShapeDefinesTheNewOneFirstAndTheShapeShownIsLeftAlone)
 {
     loadSheet();
     setPointer(1);
     cursorHandle first = pointer;
+    offscreenCursor.calls.clear();
     setPointer(1);
-    EXPECT_NE(pointer, first);
+    EXPECT_EQ(offscreenCursor.calls, "");
+    EXPECT_EQ(pointer, first);
+    setPointer(0);
+    EXPECT_EQ(offscreenCursor.calls, "create define free");
     EXPECT_EQ(offscreenCursor.shown, pointer);
-    EXPECT_EQ(offscreenCursor.calls, "create define undefine free create define");
+    EXPECT_EQ(currentPointer, 0);
     offscreenCursor.calls.clear();
     clearPointer();
-    EXPECT_EQ(offscreenCursor.calls, "undefine free");
+    EXPECT_EQ(offscreenCursor.calls, "undefine free"); // the window lets go before the free
     EXPECT_EQ(pointer, 0u);
     EXPECT_EQ(offscreenCursor.shown, 0u);
-    clearPointer(); // nothing left to free
+    clearPointer(); // nothing left to free, no window left to ask
+    EXPECT_EQ(offscreenCursor.calls, "undefine free");
     EXPECT_EQ(offscreenCursor.freed, 2);
 }
 
@@ -269,25 +276,30 @@ TEST_F(Pointer, NumbersOffTheGridShowTheSystemPointer)
 
 // --- re-application by the application frame ---
 
-TEST_F(Pointer, IdleReappliesTheShapeDuringTheFirst199CallsAndSoDoesTheFullScreenSwitch)
+TEST_F(Pointer, IdleAndTheFullScreenSwitchReapplyTheShapeOnlyWhenItIsNotShown)
 {
     loadSheet();
     setPointer(1);
+    clearPointer(); // as if the window had lost it
     offscreenCursorReset();
     framecounter = endAll = 0;
     for (int i = 0; i < 250; i++) idle();
-    EXPECT_EQ(offscreenCursor.created, 199);
-    EXPECT_EQ(offscreenCursor.freed, 199);
+    EXPECT_EQ(offscreenCursor.created, 1);
     EXPECT_EQ(currentPointer, 1);
     EXPECT_EQ(offscreenCursor.shown, pointer);
-    framecounter = 0;
+    clearPointer();
+    framecounter = 199; // past the first 199 calls nothing is re-applied
+    idle();
+    idle();
+    EXPECT_EQ(offscreenCursor.created, 1);
+    EXPECT_EQ(offscreenCursor.shown, 0u);
     int wasFull = fullScreen;
     for (int i = 1; i <= 2; i++) { // both ways, each with a redraw request
         firstrun = 0;
         switchFullScreen();
         EXPECT_EQ(fullScreen != wasFull, i == 1);
         EXPECT_EQ(firstrun, 1);
-        EXPECT_EQ(offscreenCursor.created, 199 + i);
+        EXPECT_EQ(offscreenCursor.created, 2);
         EXPECT_EQ(offscreenCursor.shown, pointer);
     }
 }

@@ -61,3 +61,6 @@ void windowGetSize(int* width, int* height)
     *width = bufferW;
     *height = bufferH;
 }
+// The offscreen buffer never closes and has no connection to lose.
+void windowOnClose(void (*)()) {}
+void windowOnConnectionLost(void (*)()) {}
