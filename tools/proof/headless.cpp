@@ -55,6 +55,8 @@ void windowSwapBuffers() { glFinish(); }
 void windowPostRedisplay() {}
 void windowFullScreen() {}
 void windowReshape(int, int) {}
+void windowOnClose(void (*)()) {}
+void windowOnConnectionLost(void (*)()) {}
 void windowGetSize(int* width, int* height)
 {
     *width = bufferW;
