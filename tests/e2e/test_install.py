@@ -69,6 +69,7 @@ class Installed(unittest.TestCase):
                   "share/pagovia/demo/Fonts/font4.pbm", "share/pagovia/demo/Pointers/pointers.iff",
                   "share/applications/pagovia.desktop", "share/icons/hicolor/scalable/apps/pagovia.svg"]
         wanted += ["share/man/man1/" + p for p in pages]
+        wanted += ["bin/" + p[:-2] for p in pages if p != "tunedeck.1"]  # each tool with a page
         unwanted = ["bin/tunedeck", "share/pagovia/demo/musicplayer", "bin/pagovia-gen-font"]
         listing = run("dpkg-deb", "-c", self.deb).stdout
         packaged = {line.split()[-1].lstrip(".") for line in listing.splitlines()}
