@@ -2,6 +2,8 @@
 // file and of its folder) and the choice between the magazine's player and the installed one.
 #include "music/sandbox.h"
 #include "platform/programs.h"
+#include "platform/report.h"
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -25,6 +27,7 @@ TEST_F(Programs, OnlyAProgramNoOneElseCanChangeIsTrusted)
         {0757, 0755, -1, 0, "in a folder writable by group or others"},
         {0755, 0755, 4242, 0, "owned by another user"},
     };
+    testing::internal::CaptureStderr();
     for (auto& c : cases) {
         std::filesystem::remove_all("musicplayer");
         writeScript("musicplayer/tunedeck", "exit 0");
@@ -37,6 +40,13 @@ TEST_F(Programs, OnlyAProgramNoOneElseCanChangeIsTrusted)
         // A refused player is never chosen, not even when no player is installed.
         EXPECT_EQ(c.trusted == 1, std::string(playerProgram()) == "musicplayer/tunedeck");
     }
+    // Told once however many tunes it was refused for.
+    std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(1, std::count(told.begin(), told.end(), '\n')) << told;
+    EXPECT_NE(std::string::npos, told.find("musicplayer/tunedeck: not run as the player (")) << told;
+    testing::internal::CaptureStderr();
+    reportFlush();
+    testing::internal::GetCapturedStderr();
     char why[64];
     std::filesystem::create_directories("folder/musicplayer/tunedeck");
     EXPECT_EQ(0, programTrusted("folder/musicplayer/tunedeck", why, sizeof why));
