@@ -12,5 +12,6 @@ $SUDO apt-get install -y --no-install-recommends \
   libx11-dev libxcursor-dev libxfixes-dev \
   libsdl2-dev libsdl2-image-dev libopenmpt-dev \
   libfreetype-dev fonts-dejavu-core libpng-dev \
+  dpkg-dev desktop-file-utils \
   clang libclang-rt-14-dev \
   xvfb xauth xdotool x11-utils x11-apps netpbm tecnoballz-data

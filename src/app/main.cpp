@@ -1,4 +1,6 @@
-// The process entry: resolution choice, metrics, clock, window, then the GLUT main loop.
+// The process entry: command line, resolution choice, metrics, clock, window, then the GLUT
+// main loop.
+#include "app/arguments.h"
 #include "app/clock.h"
 #include "app/composition.h"
 #include "app/lifecycle.h"
@@ -44,6 +46,9 @@ static void reportNoDisplay()
 
 int main(int argc, char** argv)
 {
+    int status = handleArguments(argc, argv);
+    if (status >= 0) return status;
+    int glutArgc = 1; // the command line is the viewer's own: GLUT is shown none of it
     if (!holdDisplay()) {
         reportNoDisplay();
         return 1;
@@ -56,7 +61,7 @@ int main(int argc, char** argv)
     computeScreenMetrics(answer);
     getTimeWithStatus(CLOCK_START);
     getTimeWithStatus(CLOCK_PAUSE);
-    if (!windowOpen(&argc, argv, SCREEN_WIDTH, SCREEN_HEIGHT, "Pagovia Engine v0.1", windowCouldNotBeMade))
+    if (!windowOpen(&glutArgc, argv, SCREEN_WIDTH, SCREEN_HEIGHT, "Pagovia Engine v0.1", windowCouldNotBeMade))
         windowCouldNotBeMade();
     releaseDisplay(); // the window's own connection keeps the server up from here
     windowRequestVSync();

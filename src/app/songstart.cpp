@@ -7,6 +7,7 @@
 #include "content/directories.h"
 #include "music/link.h"
 #include "platform/command.h"
+#include "platform/programs.h"
 #include <cstdio>
 #include <cstring>
 
@@ -39,7 +40,7 @@ void startPendingSong()
         next = old < 0 ? (int32_t)(old + ((-(long long)old + n - 1) / n) * n) : old;
     } while (!currentSong.compare_exchange_weak(old, next));
     char line[1024];
-    snprintf(line, sizeof line, "run <>NIL: musicplayer/tunedeck %s", songNames[next % n]);
+    snprintf(line, sizeof line, "run <>NIL: %s %s", playerProgram(), songNames[next % n]);
     runCommand(line);
     changeSong = 0;
 }

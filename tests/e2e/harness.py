@@ -184,9 +184,10 @@ class Viewer:
     """The real pagovia binary running in `magazine` on `xserver`.
 
     resolution: "lo" or "hi" answers the resolution question through PAGOVIA_RESOLUTION;
-    None leaves the requester to be answered by the test."""
+    None leaves the requester to be answered by the test. command: another program line,
+    started in `magazine` as its working directory (an installed viewer, with arguments)."""
 
-    def __init__(self, xserver, magazine, resolution="hi", env=None, wait=True):
+    def __init__(self, xserver, magazine, resolution="hi", env=None, wait=True, command=None):
         self.x = xserver
         self.magazine = magazine
         self.runtime = tempfile.mkdtemp(prefix="pagovia-rt-")
@@ -201,7 +202,7 @@ class Viewer:
         self.stderr_path = os.path.join(self.runtime, "stderr.txt")
         # The child keeps its own descriptors; the parent's copies are closed at once.
         with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
-            self.proc = subprocess.Popen([VIEWER], cwd=magazine, env=e, stdout=out, stderr=err,
+            self.proc = subprocess.Popen(command or [VIEWER], cwd=magazine, env=e, stdout=out, stderr=err,
                                          start_new_session=True, preexec_fn=_die_with_parent)
         self.window = None
         if wait:

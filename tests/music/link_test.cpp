@@ -137,8 +137,8 @@ TEST_F(Link, QueuedMessagesAreAnsweredInOrder)
     for (auto& c : cases) {
         currentSong = changeSong = 0;
         startHandler();
-        int a, b;
-        queueTwo(box.runtime + "/pagovia/demoport", c[0], c[1], &a, &b);
+        int a = -1, b = -1; // a failed connect leaves them unset, and answerOf closes them
+        ASSERT_NO_FATAL_FAILURE(queueTwo(box.runtime + "/pagovia/demoport", c[0], c[1], &a, &b));
         EXPECT_EQ(c[0], answerOf(a));
         EXPECT_EQ(c[1], answerOf(b));
         EXPECT_EQ(c[2], currentSong) << c[0];

@@ -1,0 +1,162 @@
+"""Installed like a real Linux program: `cmake --install` into a temporary prefix other than
+the configured one (so the viewer must find its player relative to itself), the Debian
+package CPack makes and its files extracted, the command line's answers, and the installed
+viewer started from elsewhere on a magazine without a player of its own (with an untrusted
+one refused): the installed player plays, Escape leaves nothing, the magazine is unchanged."""
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+import harness
+
+BUILD = harness.BUILD
+
+
+def run(*args, **kw):
+    return subprocess.run([str(a) for a in args], capture_output=True, text=True, timeout=300, **kw)
+
+
+def players_from(program):
+    """Pids of the running processes whose program is `program`."""
+    real = os.path.realpath(program)
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            if os.readlink("/proc/%s/exe" % pid) == real:
+                found.append(int(pid))
+        except OSError:
+            pass
+    return found
+
+
+def snapshot(folder):
+    """{relative path: (mode, size, mtime)} of everything under folder."""
+    out = {}
+    for top, dirs, files in os.walk(folder):
+        for name in dirs + files:
+            st = os.lstat(os.path.join(top, name))
+            out[os.path.relpath(os.path.join(top, name), folder)] = (st.st_mode, st.st_size, st.st_mtime_ns)
+    return out
+
+
+class Installed(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.root = tempfile.mkdtemp(prefix="pagovia-install-")
+        cls.prefix = os.path.join(cls.root, "prefix")
+        done = run("cmake", "--install", BUILD, "--prefix", cls.prefix)
+        assert done.returncode == 0, done.stderr
+        # The package, built outside the build tree, and its files as apt would lay them out.
+        cls.packages = os.path.join(cls.root, "deb")
+        done = run("cpack", "-G", "DEB", "-B", cls.packages, "--config", os.path.join(BUILD, "CPackConfig.cmake"))
+        assert done.returncode == 0, done.stdout + done.stderr
+        debs = [f for f in os.listdir(cls.packages) if f.endswith(".deb")]
+        assert len(debs) == 1, debs
+        cls.deb = os.path.join(cls.packages, debs[0])
+        cls.unpacked = os.path.join(cls.root, "unpacked")
+        assert run("dpkg-deb", "-x", cls.deb, cls.unpacked).returncode == 0
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.root, ignore_errors=True)
+
+    def test_files_of_the_prefix_and_the_package(self):
+        pages = sorted(f for f in os.listdir(os.path.join(harness.SOURCE, "docs", "man")) if f.endswith(".1"))
+        wanted = ["bin/pagovia", "bin/pagovia-proof", "libexec/pagovia/tunedeck", "share/pagovia/demo/prefs.txt",
+                  "share/pagovia/demo/Fonts/font4.pbm", "share/pagovia/demo/Pointers/pointers.iff",
+                  "share/applications/pagovia.desktop", "share/icons/hicolor/scalable/apps/pagovia.svg",
+                  "share/man/man1/pagovia.1", "share/man/man1/tunedeck.1"]
+        wanted += ["share/man/man1/" + p for p in pages]
+        wanted += ["bin/" + p[:-2] for p in pages if p != "tunedeck.1"]  # each tool with a page
+        unwanted = ["bin/tunedeck", "share/pagovia/demo/musicplayer", "bin/pagovia-gen-font"]
+        listing = run("dpkg-deb", "-c", self.deb).stdout
+        packaged = {line.split()[-1].lstrip(".") for line in listing.splitlines()}
+        fields = {f: run("dpkg-deb", "-f", self.deb, f).stdout.strip() for f in ("Depends", "Maintainer", "Description")}
+        for where, exists in (("prefix", lambda p: os.path.exists(os.path.join(self.prefix, p))),
+                              ("package", lambda p: "/usr/" + p in packaged)):
+            with self.subTest(where):
+                self.assertEqual([], [p for p in wanted if not exists(p)])
+                self.assertEqual([], [p for p in unwanted if exists(p)])
+        self.assertFalse([p for p in packaged if p.startswith("/usr/local")])
+        self.assertIn("libopenmpt0", fields["Depends"])
+        self.assertIn("libglut", fields["Depends"])
+        self.assertTrue(fields["Maintainer"] and fields["Description"], fields)
+        # The desktop entry is valid and opens the demo of the prefix it was installed to.
+        for base, shown in ((self.prefix, self.prefix), (os.path.join(self.unpacked, "usr"), "/usr")):
+            desktop = os.path.join(base, "share/applications/pagovia.desktop")
+            check = run("desktop-file-validate", desktop)
+            self.assertEqual((0, ""), (check.returncode, check.stdout + check.stderr))
+            with open(desktop) as f:
+                self.assertIn('Exec="%s/bin/pagovia" "%s/share/pagovia/demo"' % (shown, shown), f.read())
+
+    def test_command_line_answers(self):
+        viewer = os.path.join(self.prefix, "bin", "pagovia")
+        demo = os.path.join(self.prefix, "share", "pagovia", "demo")
+        empty = tempfile.mkdtemp(dir=self.root)
+        with open(os.path.join(harness.BUILD, "CMakeCache.txt")) as f:
+            version = re.search(r"CMAKE_PROJECT_VERSION:STATIC=(0\.\d+\.\d+)\n", f.read()).group(1)
+        # (arguments, exit status, what standard output holds, lines on standard error).
+        # No DISPLAY: a viewer that went on to make a window would end with status 1.
+        cases = [
+            (["--help"], 0, r"usage: pagovia \[DIR\].*Escape.*PAGOVIA_RESOLUTION.*XDG_RUNTIME_DIR", 0),
+            (["--version"], 0, r"^pagovia %s\n$" % re.escape(version), 0),
+            (["--", "--version"], 2, r"^$", 1),
+            (["--fullscreen"], 2, r"^$", 1),
+            ([demo, demo], 2, r"^$", 1),
+            ([os.path.join(self.root, "no-such-folder")], 2, r"^$", 1),
+            ([os.path.join(demo, "prefs.txt")], 2, r"^$", 1),
+            ([empty], 2, r"^$", 1),
+        ]
+        env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        for args, status, out, errors in cases:
+            with self.subTest(args=args):
+                done = run(viewer, *args, env=env, cwd=self.root)
+                self.assertEqual(status, done.returncode, done.stderr)
+                self.assertRegex(done.stdout, re.compile(out, re.S))
+                self.assertEqual(errors, len(done.stderr.splitlines()), done.stderr)
+
+    def test_installed_viewer_plays_with_the_installed_player(self):
+        demo = os.path.join(self.prefix, "share", "pagovia", "demo")
+        self.assertTrue(os.listdir(os.path.join(demo, "Songs")), "the demo has no tunes to play")
+        marker = os.path.join(self.root, "magazine-player-ran")
+        # (case, prefix, magazine, the magazine's own player's mode or None)
+        cases = [("copy without a player", self.prefix, "copy", None),
+                 ("untrusted player refused", self.prefix, "copy", 0o775),
+                 ("package on its own demo", os.path.join(self.unpacked, "usr"), None, None)]
+        x = harness.XServer()
+        self.addCleanup(x.stop)
+        for i, (case, prefix, copy, mode) in enumerate(cases):
+            with self.subTest(case):
+                magazine = os.path.join(prefix, "share", "pagovia", "demo")
+                if copy:
+                    magazine = os.path.join(self.root, "magazine-%d" % i)
+                    shutil.copytree(demo, magazine)
+                if mode is not None:
+                    os.makedirs(os.path.join(magazine, "musicplayer"))
+                    own = os.path.join(magazine, "musicplayer", "tunedeck")
+                    with open(own, "w") as f:
+                        f.write("#!/bin/sh\ntouch '%s'\nsleep 30\n" % marker)
+                    os.chmod(own, mode)
+                before = snapshot(magazine)
+                player = os.path.join(prefix, "libexec", "pagovia", "tunedeck")
+                viewer = harness.Viewer(x, self.root, command=[os.path.join(prefix, "bin", "pagovia"), magazine])
+                self.addCleanup(viewer.stop)
+                started = harness.wait_for(lambda: players_from(player), what="the installed player")
+                self.assertEqual(1, len(started))
+                viewer.key("Escape", "Escape")  # the first only ends the startup picture
+                self.assertEqual(0, viewer.wait_exit(10), viewer.stderr())
+                harness.wait_for(lambda: not players_from(player), 10, what="the player to end")
+                self.assertFalse(os.path.exists(marker))
+                refusals = [l for l in viewer.stderr().splitlines() if "not run as the player" in l]
+                self.assertEqual(1 if mode else 0, len(refusals), viewer.stderr())
+                if mode:
+                    self.assertIn("musicplayer/tunedeck: not run as the player (writable by group or others); using "
+                                  + os.path.realpath(player), refusals[0])
+                self.assertEqual(before, snapshot(magazine))
+
+
+if __name__ == "__main__":
+    unittest.main()
