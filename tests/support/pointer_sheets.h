@@ -49,7 +49,7 @@ inline void encodeSheet(int w, int h, int colours, bool compress)
         for (int x = 0; x < w; x++) pixels.push_back(map[patternAt(x, y, colours)]);
     writePpm("map.ppm", colours, 1, map);
     writePpm("sheet.ppm", w, h, pixels);
-    std::string cmd = std::string("ppmtoilbm -map map.ppm ") + (compress ? "" : "-nocompress ") +
+    std::string cmd = std::string("ppmtoilbm -maxplanes 8 -map map.ppm ") + (compress ? "" : "-nocompress ") +
                       "sheet.ppm > Pointers/pointers.iff 2>/dev/null";
     ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
 }
