@@ -75,14 +75,19 @@ static void convertPixels(unsigned char* rgba, size_t n, int mode)
     }
 }
 
-// Refuses what can't be opened as a regular file with one line: a listed picture exists, so
-// only a missing font atlas or default background, or a FIFO, a device or no permission, gets here.
-static FILE* openPicture(const char* fileName, long* size)
+// Refuses what can't be opened as a regular file, with one line unless it is simply missing:
+// a listed picture exists, and a missing default background shows nothing anyway. The font
+// atlas (the only picture read in the white-with-alpha mode) is the exception: without it
+// every letter is a solid block.
+static FILE* openPicture(const char* fileName, int mode, long* size)
 {
     FILE* f = openRegularFile(fileName, size);
-    if (!f)
+    if (f) return f;
+    if (errno != ENOENT)
         report(fileName, 0, REPORT_ERROR, "picture-open", "Unable to open picture: %s", openFailureReason());
-    return f;
+    else if (mode != 0 && mode != 1)
+        report(fileName, 0, REPORT_ERROR, "font-missing", "font atlas missing: letters show as solid blocks");
+    return nullptr;
 }
 
 unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode)
@@ -90,7 +95,7 @@ unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode
     *width = 0;
     *height = 0;
     long fileSize = 0;
-    FILE* f = fileName ? openPicture(fileName, &fileSize) : nullptr;
+    FILE* f = fileName ? openPicture(fileName, mode, &fileSize) : nullptr;
     if (!f) return nullptr;
     long w = 0, h = 0;
     int header = readPPMHeader(f, &w, &h);

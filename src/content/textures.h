@@ -19,7 +19,7 @@ struct my_texture {
 // Reads a binary PPM into a new RGBA buffer (caller frees with free()); null on failure.
 // mode 0: black transparent, 1: opaque, other: white with alpha from brightness.
 // Sizes above the limits above and maxima other than 255 are refused, with one line naming
-// the file; a file that is missing is refused silently.
+// the file; a missing file silently, unless it is the font atlas (mode 2).
 unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode);
 // Loads the file as one texture (up to 256x256) or as 256x256 tiles; returns record->id, or
 // 0 with the record unchanged when the file can't be read (tiles 0 if tiling failed).

@@ -23,7 +23,8 @@ static indexedPicture* openSheet()
     indexedPicture* sheet = (indexedPicture*)calloc(1, sizeof *sheet);
     if (!sheet) return nullptr;
     if (readIndexedPicture(SHEET_PATH, sheet) == PICTURE_OK) return sheet;
-    if (sheet->problem) report(SHEET_PATH, 0, REPORT_WARNING, "pointer-sheet", "%s; no pointer shapes", sheet->problem);
+    if (sheet->problem)
+        report(SHEET_PATH, 0, REPORT_WARNING, "pointer-sheet", "%s; no pointer shapes", sheet->problem);
     free(sheet);
     return nullptr;
 }
@@ -66,14 +67,14 @@ int loadPointers()
     bmPointers = dtoPointers->pixels;
     if (bmHeaderPointers.bmh_Width < POINTER_SIZE * POINTER_COLUMNS ||
         bmHeaderPointers.bmh_Height < POINTER_SIZE * POINTER_ROWS)
-        report(SHEET_PATH, 0, REPORT_WARNING, "pointer-sheet-size", "%dx%d, smaller than %dx%d; shapes beyond it stay empty",
-               bmHeaderPointers.bmh_Width, bmHeaderPointers.bmh_Height, POINTER_SIZE * POINTER_COLUMNS,
-                POINTER_SIZE * POINTER_ROWS);
+        report(SHEET_PATH, 0, REPORT_WARNING, "pointer-sheet-size",
+               "%dx%d, smaller than %dx%d; shapes beyond it stay empty", bmHeaderPointers.bmh_Width,
+               bmHeaderPointers.bmh_Height, POINTER_SIZE * POINTER_COLUMNS, POINTER_SIZE * POINTER_ROWS);
     freeShapes(); // loading again cuts afresh rather than losing the earlier shapes
     for (int n = 0; n < POINTER_SHAPES; n++) {
         pointerBitmap* shape = (pointerBitmap*)calloc(1, sizeof *shape);
         if (!shape) {
-            fprintf(stderr, "Could not allocate bitmap!\n");
+            report(SHEET_PATH, 0, REPORT_ERROR, "pointer-memory", "Could not allocate bitmap!");
             return 0;
         }
         shape->depth = bmHeaderPointers.bmh_Depth;

@@ -106,7 +106,7 @@ TEST(PPMHeader, RefusedForms)
     Loaded missing;
     load(missing, "nothing-here.ppm", 0);
     EXPECT_EQ(missing.pixels, nullptr);
-    EXPECT_EQ(missing.out, "nothing-here.ppm: Unable to open picture: No such file or directory\n");
+    EXPECT_EQ(missing.out, "") << "a missing picture is silent";
 }
 
 // Regression: the unread part of a short raster used to be whatever the heap held.

@@ -11,9 +11,12 @@ import unittest
 import harness
 
 TICKER = "SCROLLTEXTS: 1\nSCROLL_COORDS: 80,860\nSCROLL_LENGTH: 20\nSCROLL_FILES: %s\n"
+# Every magazine has an article and a real ticker text, so prefs rows can name it.
+FILES = {"ScrollTexts/news.txt": "Hostile news travels fast. "}
 
 # (what, prefs.txt text or None for a FIFO there, paths made FIFOs, lines expected on stderr).
-# Hostile prefs values are rows with prefs text and no FIFOs.
+# Hostile prefs values are rows with prefs text and no FIFOs, e.g. a ticker over news.txt
+# whose SCROLL_LENGTH is 2147483647.
 CASES = [
     ("FIFO prefs, font atlas, background and pointer sheet", None,
      ["Fonts/font4.pbm", "Images/bkg4.pbm", "Pointers/pointers.iff"],
@@ -32,7 +35,7 @@ class HostileMagazines(unittest.TestCase):
     def run_case(self, prefs, fifos):
         root = tempfile.mkdtemp(prefix="pagovia-hostile-")
         self.addCleanup(shutil.rmtree, root, True)
-        harness.make_magazine(root, prefs or "", {"01_Hello": "Hello, hostile world."})
+        harness.make_magazine(root, prefs or "", {"01_Hello": "Hello, hostile world."}, FILES)
         if prefs is None:
             os.remove(os.path.join(root, "prefs.txt"))
             fifos = ["prefs.txt"] + fifos
