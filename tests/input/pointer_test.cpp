@@ -89,13 +89,14 @@ protected:
 struct sheetKind {
     int planes;
     bool compress;
+    bool mask;
 };
 class PointerColours : public Pointer, public ::testing::WithParamInterface<sheetKind> {};
 
 TEST_P(PointerColours, ColourNumbersAndMapAreKeptAsStored)
 {
     const int colours = 1 << GetParam().planes;
-    encodeSheet(640, 128, colours, GetParam().compress);
+    encodeSheet(640, 128, colours, GetParam().compress, GetParam().mask);
     ASSERT_EQ(loadPointers(), 1);
     EXPECT_EQ(bmHeaderPointers.bmh_Width, 640);
     EXPECT_EQ(bmHeaderPointers.bmh_Height, 128);
@@ -128,11 +129,13 @@ TEST_P(PointerColours, ColourNumbersAndMapAreKeptAsStored)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sheets, PointerColours,
-                         ::testing::Values(sheetKind{1, true}, sheetKind{2, true}, sheetKind{2, false},
-                                           sheetKind{5, true}, sheetKind{8, false}),
+                         ::testing::Values(sheetKind{1, true, false}, sheetKind{2, true, false},
+                                           sheetKind{2, false, true}, sheetKind{5, true, true},
+                                           sheetKind{8, false, false}),
                          [](const auto& info) {
                              return std::to_string(info.param.planes) + "planes" +
-                                    (info.param.compress ? "ByteRun1" : "Uncompressed");
+                                    (info.param.compress ? "ByteRun1" : "Uncompressed") +
+                                    (info.param.mask ? "Masked" : "");
                          });
 
 // Regression: cells beyond a sheet smaller than 640x128 were copied from beyond its pixels.
