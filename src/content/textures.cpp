@@ -90,6 +90,16 @@ static FILE* openPicture(const char* fileName, int mode, long* size)
     return nullptr;
 }
 
+static void reportHeader(const char* fileName, int header, long w, long h)
+{
+    if (header == HEADER_TOO_LARGE)
+        report(fileName, 0, REPORT_ERROR, "ppm-header",
+               "Error scanning PPM header (%ldx%ld: larger than %ld on a side or %ld Mpixel)", w, h, PPM_MAX_SIDE,
+               PPM_MAX_PIXELS >> 20);
+    else
+        report(fileName, 0, REPORT_ERROR, "ppm-header", "Error scanning PPM header");
+}
+
 unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode)
 {
     *width = 0;
@@ -100,11 +110,7 @@ unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode
     long w = 0, h = 0;
     int header = readPPMHeader(f, &w, &h);
     if (header != HEADER_OK) {
-        if (header == HEADER_TOO_LARGE)
-            report(fileName, 0, REPORT_ERROR, "ppm-header", "Error scanning PPM header (%ldx%ld: larger than %ld on a side or %ld Mpixel)",
-                   w, h, PPM_MAX_SIDE, PPM_MAX_PIXELS >> 20);
-        else
-            report(fileName, 0, REPORT_ERROR, "ppm-header", "Error scanning PPM header");
+        reportHeader(fileName, header, w, h);
         fclose(f);
         return nullptr;
     }
@@ -129,7 +135,8 @@ unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode
     size_t got = fread(rgba + pixels, 1, expected, f);
     fclose(f);
     if (got < expected) {
-        report(fileName, 0, REPORT_WARNING, "ppm-short", "Error while reading file (%ld %ld)", (long)got, (long)expected);
+        report(fileName, 0, REPORT_WARNING, "ppm-short", "Error while reading file (%ld %ld)", (long)got,
+               (long)expected);
         // The missing part of a last row shows black instead of leftover memory.
         memset(rgba + pixels + got, 0, expected - got);
     }

@@ -54,7 +54,8 @@ inline void encodeSheet(int w, int h, int colours, bool compress, bool mask = fa
         ASSERT_EQ(system(("pbmmake -gray " + size + " > mask.pbm").c_str()), 0);
     }
     std::string cmd = std::string("ppmtoilbm -maxplanes 8 -map map.ppm ") + (compress ? "" : "-nocompress ") +
-                      (mask ? "-mmethod maskplane -maskfile mask.pbm " : "") + "sheet.ppm > Pointers/pointers.iff 2>/dev/null";
+                      (mask ? "-mmethod maskplane -maskfile mask.pbm " : "") +
+                      "sheet.ppm > Pointers/pointers.iff 2>/dev/null";
     ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
 }
 
