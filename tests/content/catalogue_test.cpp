@@ -70,16 +70,6 @@ TEST_F(Catalogue, TextIsTheFileByteForByteWithItsPageTable)
     }
 }
 
-TEST_F(Catalogue, NoArticlesDirectory)
-{
-    CaptureStderr();
-    EXPECT_EQ(readArticles(), 0);
-    EXPECT_EQ(GetCapturedStderr(), "Articles: folder missing: no articles to show\n");
-    EXPECT_EQ(articles, 0);
-    EXPECT_EQ(articleArray, nullptr);
-    EXPECT_EQ(findArticle("anything"), -1);
-}
-
 // One article that can't be opened empties the catalogue, and the message names it. Run in
 // a child that gives up root's right to read anything, so the file's mode counts.
 TEST_F(Catalogue, UnreadableArticleEmptiesTheCatalogueAndIsNamed)
