@@ -10,7 +10,7 @@ $SUDO apt-get install -y --no-install-recommends \
   libgtest-dev libbenchmark-dev \
   freeglut3-dev libgl1-mesa-dev libgl1-mesa-dri libosmesa6-dev \
   libx11-dev libxcursor-dev libxfixes-dev \
-  libsdl2-dev libsdl2-image-dev libopenmpt-dev \
+  libsdl2-dev libopenmpt-dev \
   libfreetype-dev fonts-dejavu-core libpng-dev \
   dpkg-dev desktop-file-utils \
   clang libclang-rt-14-dev \

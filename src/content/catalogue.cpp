@@ -3,6 +3,8 @@
 #include "content/catalogue.h"
 #include "platform/files.h"
 #include "platform/dirlist.h"
+#include "platform/report.h"
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,18 +34,27 @@ static void releaseAll()
 }
 
 // The whole file plus a NUL. Reads at most the size seen when opening, so a file that grows
-// meanwhile can't run past the buffer.
-static char* readWholeFile(const char* path)
+// meanwhile can't run past the buffer. *skip tells an article too large to keep (it alone is
+// left out) from one that can't be had (which empties the catalogue).
+static char* readWholeFile(const char* path, bool* skip)
 {
+    *skip = false;
     long size;
     FILE* f = openRegularFile(path, &size);
     if (!f) {
-        fprintf(stderr, "Unable to open article '%s'\n", path);
+        report(path, 0, REPORT_ERROR, "article-open", "Unable to open article '%s': %s", path, openFailureReason());
+        return nullptr;
+    }
+    if (size > MAX_ARTICLE_BYTES) {
+        report(path, 0, REPORT_ERROR, "article-size", "Article '%s' is larger than %ld MiB, skipped", path,
+               MAX_ARTICLE_BYTES >> 20);
+        fclose(f);
+        *skip = true;
         return nullptr;
     }
     char* text = (char*)malloc((size_t)size + 1);
     if (!text) {
-        fprintf(stderr, "Unable to allocate memory for article '%s'\n", path);
+        report(path, 0, REPORT_ERROR, "article-memory", "Unable to allocate memory for article '%s'", path);
         fclose(f);
         return nullptr;
     }
@@ -51,7 +62,7 @@ static char* readWholeFile(const char* path)
     bool failed = ferror(f);
     fclose(f);
     if (failed) {
-        fprintf(stderr, "Unable to read article '%s'\n", path);
+        report(path, 0, REPORT_ERROR, "article-read", "Unable to read article '%s'", path);
         free(text);
         return nullptr;
     }
@@ -59,17 +70,20 @@ static char* readWholeFile(const char* path)
     return text;
 }
 
-// Counts the pages, then fills a table of exactly that many.
-static bool paginate(articleEntry* e)
+// Counts the pages, then fills a table of exactly that many. The text engine's findings on the
+// way name the article.
+static bool paginate(articleEntry* e, const char* path)
 {
+    setReportFile(path);
     int count = getNumberOfPages(e->text, nullptr);
     if (count < 1) count = 1;
     e->pages = (pageStart*)calloc((size_t)count, sizeof(pageStart));
+    if (e->pages) e->numberOfPages = getNumberOfPages(e->text, e->pages);
+    setReportFile(nullptr);
     if (!e->pages) {
-        fprintf(stderr, "Unable to allocate memory for article page offsets\n");
+        report(path, 0, REPORT_ERROR, "article-memory", "Unable to allocate memory for article page offsets");
         return false;
     }
-    e->numberOfPages = getNumberOfPages(e->text, e->pages);
     return true;
 }
 
@@ -109,10 +123,11 @@ static void addArticle(const char* name, void* user)
     snprintf(path, sizeof path, "Articles/%s", name);
     articleEntry e{};
     snprintf(e.name, sizeof e.name, "%s", name);
-    e.text = readWholeFile(path);
-    if (!e.text || !paginate(&e)) {
+    bool skip = false;
+    e.text = readWholeFile(path, &skip);
+    if (!e.text || !paginate(&e, path)) {
         releaseEntry(&e);
-        listing->failed = true;
+        if (!skip) listing->failed = true;
         return;
     }
     if (full) {
@@ -123,6 +138,15 @@ static void addArticle(const char* name, void* user)
     insertSorted(e);
 }
 
+// Says once why a magazine shows no article at all; an unreadable folder was told by the listing.
+static void reportNoArticles(int listingError)
+{
+    if (listingError == ENOENT)
+        report("Articles", 0, REPORT_ERROR, "no-articles", "folder missing: no articles to show");
+    else if (listingError == 0)
+        report("Articles", 0, REPORT_ERROR, "no-articles", "folder holds no articles: nothing to show");
+}
+
 int readArticles()
 {
     releaseAll();
@@ -130,15 +154,17 @@ int readArticles()
     if (!articleArray) return 0;
     articleListing listing{false, 0};
     int ok = listDirectory("Articles", addArticle, &listing);
+    int listingError = ok ? 0 : errno;
     if (listing.ignored > 0)
-        fprintf(stderr, "Articles: more than %d files, %d ignored\n", MAX_ARTICLES, listing.ignored);
+        report("Articles", 0, REPORT_WARNING, "too-many-files", "more than %d files, %d ignored", MAX_ARTICLES,
+               listing.ignored);
     // One article that can't be had empties the whole catalogue, as the viewer has always
     // done; its message names the file so the reader knows which one to mend.
-    if (!ok || listing.failed) {
-        releaseAll();
-        return 0;
-    }
-    return 1;
+    if (!ok || listing.failed) releaseAll();
+    else if (articles == 0) reportNoArticles(0);
+    if (!ok) reportNoArticles(listingError);
+    reportFlush();
+    return ok && !listing.failed ? 1 : 0;
 }
 
 int findArticle(const char* name)

@@ -10,6 +10,8 @@ struct articleEntry {
 };
 
 enum { MAX_ARTICLES = 1024 };
+// A larger article is left out with one line: no magazine text comes near it.
+constexpr long MAX_ARTICLE_BYTES = 64L * 1024 * 1024;
 extern articleEntry* articleArray;
 extern int articles;
 extern int currentArticle;

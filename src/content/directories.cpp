@@ -2,6 +2,7 @@
 // Tables are never written past their limits: excess files are left out with one message.
 #include "content/directories.h"
 #include "platform/dirlist.h"
+#include "platform/report.h"
 #include <GL/gl.h>
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +37,7 @@ static void loadRecord(my_texture* t, const char* directory, const char* name, i
 static void reportExcess(const char* directory, int ignored, int limit)
 {
     if (ignored > 0)
-        fprintf(stderr, "%s: more than %d files, %d ignored\n", directory, limit, ignored);
+        report(directory, 0, REPORT_WARNING, "too-many-files", "more than %d files, %d ignored", limit, ignored);
 }
 
 // Sorted insertion; when the table is full the name sorting last is the one left out, so
@@ -90,7 +91,16 @@ static int readTextureTable(my_texture** table, int* count, int limit, const cha
     return 1;
 }
 
-int readMenus() { return readTextureTable(&menuArray, &menus, MAX_MENUS, "Menus", addMenu, cleanupMenus); }
+// The magazine view draws two menu pictures, the first and the second by name.
+int readMenus()
+{
+    int ok = readTextureTable(&menuArray, &menus, MAX_MENUS, "Menus", addMenu, cleanupMenus);
+    if (menus == 0)
+        report("Menus", 0, REPORT_WARNING, "menu-missing", "no menu pictures: the top and bottom menus stay empty");
+    else if (menus == 1)
+        report("Menus", 0, REPORT_WARNING, "menu-missing", "one menu picture only: the bottom menu stays empty");
+    return ok;
+}
 
 // Pictures keep the listing order; past the table's end the rest is left out.
 static void addBackground(const char* name, void* user)
@@ -117,7 +127,8 @@ static void addSong(const char* name, void* user)
     char carried[64];
     int n = snprintf(carried, sizeof carried, "\"Songs/%s\"", name);
     if (n < 0 || n >= (int)sizeof carried) {
-        fprintf(stderr, "Tune name longer than %d characters, skipped: %s\n", (int)sizeof carried - 9, name);
+        report("Songs", 0, REPORT_WARNING, "tune-name-length", "Tune name longer than %d characters, skipped: %s",
+               (int)sizeof carried - 9, name);
         return;
     }
     if (numberOfSongs == MAX_SONGS) {
@@ -152,6 +163,7 @@ int readSongNames()
     // A failed or missing listing keeps the tunes found so far.
     listDirectory("Songs", addSong, &ignored);
     reportExcess("Songs", ignored, MAX_SONGS);
+    reportFlush(); // the tunes are the last content start-up loads
     return 1;
 }
 

@@ -2,7 +2,9 @@
 // textures from image files, and only savePBM reads the frame back.
 #include "content/textures.h"
 #include "app/viewport.h"
+#include "platform/files.h"
 #include "platform/ramdisk.h"
+#include "platform/report.h"
 #include "platform/window.h"
 #include <GL/gl.h>
 #include <cerrno>
@@ -11,11 +13,6 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
-
-// Beyond these the header is taken for damage, not for a picture: nothing this viewer shows
-// comes near them, and refusing early keeps a broken file from asking for gigabytes.
-enum { PPM_MAX_SIDE = 16384 };
-static const long PPM_MAX_PIXELS = 64L * 1024 * 1024;
 
 enum { TILE = 256 };
 
@@ -39,19 +36,23 @@ static bool readNumber(FILE* f, long limit, long* value)
     return true;
 }
 
+enum { HEADER_OK, HEADER_MALFORMED, HEADER_TOO_LARGE };
+
 // "P6", white space, width, white space, height, white space, 255 and exactly one white-space
-// byte before the raster. No comments; sizes must be positive and within the limits above.
-static bool readPPMHeader(FILE* f, long* width, long* height)
+// byte before the raster. No comments; sizes must be positive and within what the viewer shows.
+static int readPPMHeader(FILE* f, long* width, long* height)
 {
-    if (getc(f) != 'P' || getc(f) != '6') return false;
+    const long READ_LIMIT = 999999999; // a size is read in full to be named, never overflowing
+    if (getc(f) != 'P' || getc(f) != '6') return HEADER_MALFORMED;
     long w, h, maximum;
-    if (!readNumber(f, PPM_MAX_SIDE, &w) || !readNumber(f, PPM_MAX_SIDE, &h)) return false;
-    if (!readNumber(f, 255, &maximum) || maximum != 255) return false;
-    if (!isSpace(getc(f))) return false;
-    if (w <= 0 || h <= 0 || w > PPM_MAX_SIDE || h > PPM_MAX_SIDE || w * h > PPM_MAX_PIXELS) return false;
+    if (!readNumber(f, READ_LIMIT, &w) || !readNumber(f, READ_LIMIT, &h)) return HEADER_MALFORMED;
+    if (!readNumber(f, 255, &maximum) || maximum != 255) return HEADER_MALFORMED;
+    if (!isSpace(getc(f))) return HEADER_MALFORMED;
+    if (w <= 0 || h <= 0) return HEADER_MALFORMED;
     *width = w;
     *height = h;
-    return true;
+    if (w > PPM_MAX_SIDE || h > PPM_MAX_SIDE || w * h > PPM_MAX_PIXELS) return HEADER_TOO_LARGE;
+    return HEADER_OK;
 }
 
 // Expands pixels in place: the raster sits in the last three quarters of the buffer, and
@@ -74,32 +75,69 @@ static void convertPixels(unsigned char* rgba, size_t n, int mode)
     }
 }
 
+// Refuses what can't be opened as a regular file, with one line unless it is simply missing:
+// a listed picture exists, and a missing default background shows nothing anyway. The font
+// atlas (the only picture read in the white-with-alpha mode) is the exception: without it
+// every letter is a solid block.
+static FILE* openPicture(const char* fileName, int mode, long* size)
+{
+    FILE* f = openRegularFile(fileName, size);
+    if (f) return f;
+    if (errno != ENOENT)
+        report(fileName, 0, REPORT_ERROR, "picture-open", "Unable to open picture: %s", openFailureReason());
+    else if (mode != 0 && mode != 1)
+        report(fileName, 0, REPORT_ERROR, "font-missing", "font atlas missing: letters show as solid blocks");
+    return nullptr;
+}
+
+static void reportHeader(const char* fileName, int header, long w, long h)
+{
+    if (header == HEADER_TOO_LARGE)
+        report(fileName, 0, REPORT_ERROR, "ppm-header",
+               "Error scanning PPM header (%ldx%ld: larger than %ld on a side or %ld Mpixel)", w, h, PPM_MAX_SIDE,
+               PPM_MAX_PIXELS >> 20);
+    else
+        report(fileName, 0, REPORT_ERROR, "ppm-header", "Error scanning PPM header");
+}
+
 unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode)
 {
     *width = 0;
     *height = 0;
-    FILE* f = fileName ? fopen(fileName, "rb") : nullptr;
+    long fileSize = 0;
+    FILE* f = fileName ? openPicture(fileName, mode, &fileSize) : nullptr;
     if (!f) return nullptr;
-    long w, h;
-    if (!readPPMHeader(f, &w, &h)) {
-        printf("Error scanning PPM header\n");
+    long w = 0, h = 0;
+    int header = readPPMHeader(f, &w, &h);
+    if (header != HEADER_OK) {
+        reportHeader(fileName, header, w, h);
         fclose(f);
         return nullptr;
     }
     size_t pixels = (size_t)w * (size_t)h;
-    // One buffer serves both: the raster is read into its tail and expanded forwards.
-    unsigned char* rgba = (unsigned char*)malloc(pixels * 4);
-    if (!rgba) {
-        printf("Error out of Memory\n");
+    size_t expected = pixels * 3;
+    // A raster may lack part of its last row (that part shows black), never more: a header
+    // alone must not cost the memory and the tiles of the picture it claims.
+    long raster = fileSize - ftell(f);
+    if (raster < 0 || (size_t)raster + (size_t)w * 3 < expected) {
+        report(fileName, 0, REPORT_ERROR, "ppm-short", "Error while reading file (%ld %ld)", raster < 0 ? 0 : raster,
+               (long)expected);
         fclose(f);
         return nullptr;
     }
-    size_t expected = pixels * 3;
+    // One buffer serves both: the raster is read into its tail and expanded forwards.
+    unsigned char* rgba = (unsigned char*)malloc(pixels * 4);
+    if (!rgba) {
+        report(fileName, 0, REPORT_ERROR, "ppm-memory", "Error out of Memory");
+        fclose(f);
+        return nullptr;
+    }
     size_t got = fread(rgba + pixels, 1, expected, f);
     fclose(f);
     if (got < expected) {
-        printf("Error while reading file (%ld %ld)\n", (long)got, (long)expected);
-        // The missing part of a short file shows black instead of leftover memory.
+        report(fileName, 0, REPORT_WARNING, "ppm-short", "Error while reading file (%ld %ld)", (long)got,
+               (long)expected);
+        // The missing part of a last row shows black instead of leftover memory.
         memset(rgba + pixels + got, 0, expected - got);
     }
     convertPixels(rgba, pixels, mode);
@@ -154,16 +192,16 @@ static void uploadTexture(GLuint name, int mode, int width, int height, const un
 
 // Cuts the image into 256x256 tiles in row-major order; the uncovered part of a tile at the
 // right or bottom edge is transparent black.
-static bool uploadTiles(my_texture* t, int mode, const unsigned char* rgba)
+static bool uploadTiles(my_texture* t, int mode, const unsigned char* rgba, const char* fileName)
 {
     unsigned char* tile = (unsigned char*)malloc(TILE * TILE * 4);
     if (!tile) {
-        fprintf(stderr, "Texture memory malloc failed!!!\n");
+        report(fileName, 0, REPORT_ERROR, "texture-memory", "Texture memory malloc failed!!!");
         return false;
     }
     GLuint first = 0;
     if (!generateConsecutiveNames(t->tiles, &first)) {
-        fprintf(stderr, "No consecutive texture names for %d tiles\n", t->tiles);
+        report(fileName, 0, REPORT_ERROR, "texture-names", "No consecutive texture names for %d tiles", t->tiles);
         free(tile);
         return false;
     }
@@ -204,7 +242,7 @@ unsigned int TexInit(my_texture* t, const char* fileName, int mode)
         t->tilesX = (int)((w + TILE - 1) / TILE);
         t->tilesY = (int)((h + TILE - 1) / TILE);
         t->tiles = t->tilesX * t->tilesY;
-        if (!uploadTiles(t, mode, rgba)) {
+        if (!uploadTiles(t, mode, rgba, fileName)) {
             // No textures: the record must not point renderers at names it doesn't own.
             t->id = 0;
             t->tiles = 0;
@@ -271,14 +309,16 @@ static unsigned char* grabScreen()
     return shot;
 }
 
-// Writes under a temporary name and renames, so the file is either whole or not there.
+// Writes under a temporary name and renames, so the file is either whole or not there. The
+// temporary is made anew (mode 0600, never an existing file or link); in the shared fallback
+// directories the screenshot keeps that mode, as other users can list them.
 static bool writeShot(const char* path, const unsigned char* shot)
 {
     char temporary[1100];
     snprintf(temporary, sizeof temporary, "%s.XXXXXX", path);
     int fd = mkstemp(temporary);
     if (fd < 0) return false;
-    fchmod(fd, 0644);
+    if (!ramDirectoryIsShared()) fchmod(fd, 0644);
     FILE* f = fdopen(fd, "wb");
     if (!f) {
         close(fd);

@@ -2,6 +2,12 @@
 // the screenshot writer. Only the main thread with a current GL context may call these.
 #pragma once
 
+// The largest picture the viewer loads: larger ones are refused with the header message. A
+// raster may be short by part of its last row at most (padded black); anything shorter is
+// refused. The authoring checker applies the very same limits.
+constexpr long PPM_MAX_SIDE = 4096;
+constexpr long PPM_MAX_PIXELS = 16L * 1024 * 1024;
+
 struct my_texture {
     char name[1024];  // file name without directory; empty marks a free slot
     unsigned int id;  // texture name of the top-left tile; tile k is id + k (row-major)
@@ -12,7 +18,8 @@ struct my_texture {
 
 // Reads a binary PPM into a new RGBA buffer (caller frees with free()); null on failure.
 // mode 0: black transparent, 1: opaque, other: white with alpha from brightness.
-// Sizes above 16384 on a side (or 64 million pixels) and maxima other than 255 are refused.
+// Sizes above the limits above and maxima other than 255 are refused, with one line naming
+// the file; a missing file silently, unless it is the font atlas (mode 2).
 unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode);
 // Loads the file as one texture (up to 256x256) or as 256x256 tiles; returns record->id, or
 // 0 with the record unchanged when the file can't be read (tiles 0 if tiling failed).

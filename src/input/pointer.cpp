@@ -1,6 +1,7 @@
 // Owns the pointer sheet, the shapes cut from it and the pointer shown on the window.
 // Only setPointer and clearPointer create, attach or release that pointer.
 #include "input/pointer.h"
+#include "platform/report.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,15 +16,15 @@ cursorHandle pointer = 0;
 int currentPointer = 0;
 static cursorWindow window = {nullptr, 0}; // the window `pointer` was attached to
 
-// A missing file or no picture is silent: the viewer then simply keeps the system pointer.
+// A missing file is silent: the viewer then simply keeps the system pointer. A sheet that is
+// there but can't be used gets one line saying why, and the system pointer shows as well.
 static indexedPicture* openSheet()
 {
     indexedPicture* sheet = (indexedPicture*)calloc(1, sizeof *sheet);
     if (!sheet) return nullptr;
-    int result = readIndexedPicture(SHEET_PATH, sheet);
-    if (result == PICTURE_OK) return sheet;
-    if (result == PICTURE_NOT_INDEXED)
-        fprintf(stderr, "%s has no colour numbers (true colour); no pointer shapes\n", SHEET_PATH);
+    if (readIndexedPicture(SHEET_PATH, sheet) == PICTURE_OK) return sheet;
+    if (sheet->problem)
+        report(SHEET_PATH, 0, REPORT_WARNING, "pointer-sheet", "%s; no pointer shapes", sheet->problem);
     free(sheet);
     return nullptr;
 }
@@ -66,14 +67,14 @@ int loadPointers()
     bmPointers = dtoPointers->pixels;
     if (bmHeaderPointers.bmh_Width < POINTER_SIZE * POINTER_COLUMNS ||
         bmHeaderPointers.bmh_Height < POINTER_SIZE * POINTER_ROWS)
-        fprintf(stderr, "%s is %dx%d, smaller than %dx%d; shapes beyond it stay empty\n", SHEET_PATH,
-                bmHeaderPointers.bmh_Width, bmHeaderPointers.bmh_Height, POINTER_SIZE * POINTER_COLUMNS,
-                POINTER_SIZE * POINTER_ROWS);
+        report(SHEET_PATH, 0, REPORT_WARNING, "pointer-sheet-size",
+               "%dx%d, smaller than %dx%d; shapes beyond it stay empty", bmHeaderPointers.bmh_Width,
+               bmHeaderPointers.bmh_Height, POINTER_SIZE * POINTER_COLUMNS, POINTER_SIZE * POINTER_ROWS);
     freeShapes(); // loading again cuts afresh rather than losing the earlier shapes
     for (int n = 0; n < POINTER_SHAPES; n++) {
         pointerBitmap* shape = (pointerBitmap*)calloc(1, sizeof *shape);
         if (!shape) {
-            fprintf(stderr, "Could not allocate bitmap!\n");
+            report(SHEET_PATH, 0, REPORT_ERROR, "pointer-memory", "Could not allocate bitmap!");
             return 0;
         }
         shape->depth = bmHeaderPointers.bmh_Depth;

@@ -1,6 +1,7 @@
 // Lists content directories through POSIX opendir/readdir. Owns the file filter: regular
 // files only (no directories, links or devices) and no ".info" companion files.
 #include "platform/dirlist.h"
+#include "platform/report.h"
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -28,21 +29,32 @@ static bool isRegularFile(DIR* dir, const dirent* entry)
 int listDirectory(const char* directory, dirListVisitor visit, void* user)
 {
     DIR* dir = opendir(directory);
-    if (!dir) return 0;
+    if (!dir) {
+        // A missing folder is normal; one that is there but can't be read is told.
+        int saved = errno;
+        if (saved != ENOENT)
+            report(directory, 0, REPORT_ERROR, "folder-unreadable", "Unable to list folder: %s", strerror(saved));
+        errno = saved;
+        return 0;
+    }
     int result = 1;
     for (;;) {
         errno = 0;
         dirent* entry = readdir(dir);
         if (!entry) {
             if (errno != 0) {
-                fprintf(stderr, "ExAll failed! %d\n", errno);
+                int saved = errno;
+                report(directory, 0, REPORT_ERROR, "folder-listing", "ExAll failed! %d", saved);
                 result = 0;
+                errno = saved;
             }
             break;
         }
         if (!isRegularFile(dir, entry) || endsInInfo(entry->d_name)) continue;
         visit(entry->d_name, user);
     }
+    int saved = errno;
     closedir(dir);
+    errno = saved;
     return result;
 }

@@ -1,15 +1,12 @@
-// Decodes palette pictures through SDL_image into plain colour numbers and a colour map.
-// Only this file includes SDL_image; the colour numbers are copied as stored, never remapped.
+// Decodes IFF ILBM palette pictures (BMHD, CMAP, CAMG, BODY; uncompressed or ByteRun1; 1 to 8
+// planes, with or without a mask plane) into colour numbers as stored, never remapped.
+// Every read is checked against the end of its chunk, so no file can lead it astray.
 #include "platform/picture.h"
-#include <SDL2/SDL_image.h>
+#include "platform/files.h"
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-struct iffHeader {
-    int width;  // 0 when the file is no IFF picture with a BMHD chunk
-    int planes;
-};
 
 static unsigned readBig(const unsigned char* p, int bytes)
 {
@@ -18,77 +15,174 @@ static unsigned readBig(const unsigned char* p, int bytes)
     return v;
 }
 
-// SDL_image pads an ILBM's rows to a multiple of 16 pixels and reports neither the true
-// width nor the plane count; both stand in the BMHD chunk, which precedes the BODY.
-static iffHeader readIffHeader(const char* path)
+struct bitmapHeader {
+    int width, height, planes, masking, compression;
+};
+
+// The BODY as a stream of bytes, unpacked as it is consumed; a ByteRun1 run may cross rows.
+struct bodyReader {
+    const unsigned char* p;
+    const unsigned char* end;
+    bool packed;
+    int left;    // bytes still owed by the current run
+    bool repeat; // the run repeats `value` rather than copying literal bytes
+    unsigned char value;
+};
+
+static bool nextByte(bodyReader* r, unsigned char* out)
 {
-    iffHeader header = {0, 0};
-    FILE* f = fopen(path, "rb");
-    if (!f) return header;
-    unsigned char form[12];
-    if (fread(form, 1, 12, f) == 12 && memcmp(form, "FORM", 4) == 0 &&
-        (memcmp(form + 8, "ILBM", 4) == 0 || memcmp(form + 8, "PBM ", 4) == 0)) {
-        unsigned char chunk[8];
-        while (fread(chunk, 1, 8, f) == 8 && memcmp(chunk, "BODY", 4) != 0) {
-            long size = (long)readBig(chunk + 4, 4);
-            if (memcmp(chunk, "BMHD", 4) == 0) {
-                unsigned char bmhd[20];
-                if (size >= 20 && fread(bmhd, 1, 20, f) == 20) {
-                    header.width = (int)readBig(bmhd, 2);
-                    header.planes = bmhd[8];
-                }
-                break;
-            }
-            if (fseek(f, size + (size & 1), SEEK_CUR) != 0) break;
+    if (!r->packed) {
+        if (r->p == r->end) return false;
+        *out = *r->p++;
+        return true;
+    }
+    while (r->left == 0) {
+        if (r->p == r->end) return false;
+        int n = (signed char)*r->p++;
+        if (n == -128) continue; // no operation
+        if (n >= 0) {
+            r->left = n + 1;
+            r->repeat = false;
+        } else {
+            if (r->p == r->end) return false;
+            r->left = 1 - n;
+            r->repeat = true;
+            r->value = *r->p++;
         }
     }
-    fclose(f);
-    return header;
+    r->left--;
+    if (r->repeat) {
+        *out = r->value;
+        return true;
+    }
+    if (r->p == r->end) return false;
+    *out = *r->p++;
+    return true;
 }
 
-static int depthForColours(int colours)
+static int refuse(indexedPicture* out, int result, const char* problem)
 {
-    int depth = 1;
-    while (depth < 8 && (1 << depth) < colours) depth++;
-    return depth;
+    free(out->pixels);
+    out->pixels = nullptr;
+    out->problem = problem;
+    return result;
 }
 
-static int copySurface(SDL_Surface* s, const iffHeader& header, indexedPicture* out)
+static const char* checkHeader(const bitmapHeader& h)
 {
-    out->width = (header.width > 0 && header.width <= s->w) ? header.width : s->w;
-    out->height = s->h;
-    SDL_Palette* palette = s->format->palette;
-    out->colours = palette->ncolors < 256 ? palette->ncolors : 256;
-    for (int i = 0; i < out->colours; i++) {
-        out->palette[i][0] = palette->colors[i].r;
-        out->palette[i][1] = palette->colors[i].g;
-        out->palette[i][2] = palette->colors[i].b;
+    if (h.width < 1 || h.height < 1 || h.width > PICTURE_MAX_SIDE || h.height > PICTURE_MAX_SIDE)
+        return "picture size out of range";
+    if (h.compression > 1) return "unknown compression";
+    if (h.planes < 1 || h.planes > 8) return "unsupported number of bit planes";
+    return nullptr;
+}
+
+// Interleaved rows: for each picture row, one row of bytes per plane, then the mask's row.
+static int decodeBody(const bitmapHeader& h, const unsigned char* data, size_t size, indexedPicture* out)
+{
+    const size_t rowBytes = (size_t)((h.width + 15) / 16) * 2;
+    const int rows = h.planes + (h.masking == 1 ? 1 : 0);
+    out->pixels = (unsigned char*)calloc((size_t)h.width * (size_t)h.height, 1);
+    unsigned char* line = (unsigned char*)malloc(rowBytes);
+    if (!out->pixels || !line) {
+        free(line);
+        return refuse(out, PICTURE_NONE, "out of memory");
     }
-    out->depth = (header.planes >= 1 && header.planes <= 8) ? header.planes : depthForColours(out->colours);
-    size_t size = (size_t)out->width * (size_t)out->height;
-    out->pixels = (unsigned char*)malloc(size ? size : 1);
-    if (!out->pixels) return PICTURE_NONE;
-    if (SDL_LockSurface(s) != 0) {
-        free(out->pixels);
-        out->pixels = nullptr;
-        return PICTURE_NONE;
+    bodyReader r = {data, data + size, h.compression == 1, 0, false, 0};
+    for (int y = 0; y < h.height; y++) {
+        unsigned char* dst = out->pixels + (size_t)y * (size_t)h.width;
+        for (int plane = 0; plane < rows; plane++) {
+            for (size_t i = 0; i < rowBytes; i++) {
+                if (!nextByte(&r, &line[i])) {
+                    free(line);
+                    return refuse(out, PICTURE_NONE, "BODY shorter than its header says");
+                }
+            }
+            if (plane == h.planes) continue; // the mask plane holds no colour
+            for (int x = 0; x < h.width; x++)
+                if (line[x >> 3] & (0x80 >> (x & 7))) dst[x] |= (unsigned char)(1 << plane);
+        }
     }
-    for (int y = 0; y < out->height; y++)
-        memcpy(out->pixels + (size_t)y * out->width, (const unsigned char*)s->pixels + (size_t)y * s->pitch,
-               (size_t)out->width);
-    SDL_UnlockSurface(s);
+    free(line);
+    out->width = h.width;
+    out->height = h.height;
+    out->depth = h.planes;
     return PICTURE_OK;
+}
+
+static void readColourMap(const unsigned char* data, size_t size, indexedPicture* out)
+{
+    out->colours = (int)(size / 3 < 256 ? size / 3 : 256);
+    memcpy(out->palette, data, (size_t)out->colours * 3);
+}
+
+// Extra half-brite: colour numbers 32 to 63 are 0 to 31 at half brightness.
+static void addHalfBrite(indexedPicture* out)
+{
+    for (int i = 0; i < 32; i++)
+        for (int k = 0; k < 3; k++) out->palette[32 + i][k] = out->palette[i][k] >> 1;
+    if (out->colours < 64) out->colours = 64;
+}
+
+int decodeIlbm(const unsigned char* data, size_t size, indexedPicture* out)
+{
+    memset(out, 0, sizeof *out);
+    if (size < 12 || memcmp(data, "FORM", 4) != 0 || memcmp(data + 8, "ILBM", 4) != 0)
+        return refuse(out, PICTURE_NONE, "not an IFF ILBM picture");
+    size_t end = 8 + (size_t)readBig(data + 4, 4);
+    if (end > size) end = size; // a FORM claiming more than the file holds ends with the file
+    bitmapHeader h = {0, 0, 0, 0, 0};
+    bool haveHeader = false;
+    unsigned viewModes = 0;
+    for (size_t at = 12; at + 8 <= end;) {
+        const unsigned char* id = data + at;
+        size_t length = readBig(data + at + 4, 4);
+        at += 8;
+        if (length > end - at) return refuse(out, PICTURE_NONE, "a chunk runs past the end of the file");
+        const unsigned char* body = data + at;
+        if (memcmp(id, "BMHD", 4) == 0 && length >= 20) {
+            h = {(int)readBig(body, 2), (int)readBig(body + 2, 2), body[8], body[9], body[10]};
+            haveHeader = true;
+        } else if (memcmp(id, "CMAP", 4) == 0) {
+            readColourMap(body, length, out);
+        } else if (memcmp(id, "CAMG", 4) == 0 && length >= 4) {
+            viewModes = readBig(body, 4);
+        } else if (memcmp(id, "BODY", 4) == 0) {
+            if (!haveHeader) return refuse(out, PICTURE_NONE, "BODY before BMHD");
+            if (h.planes == 24 || h.planes == 32 || (viewModes & 0x800))
+                return refuse(out, PICTURE_NOT_INDEXED, "has no colour numbers (true colour)");
+            if (const char* problem = checkHeader(h)) return refuse(out, PICTURE_NONE, problem);
+            if ((viewModes & 0x80) && h.planes == 6) addHalfBrite(out);
+            return decodeBody(h, body, length, out);
+        }
+        at += length + (length & 1);
+    }
+    return refuse(out, PICTURE_NONE, haveHeader ? "no BODY chunk" : "no BMHD chunk");
 }
 
 int readIndexedPicture(const char* path, indexedPicture* out)
 {
     memset(out, 0, sizeof *out);
-    SDL_Surface* s = IMG_Load(path);
-    if (!s) return PICTURE_NONE;
-    int result = PICTURE_NOT_INDEXED;
-    if (s->format->format == SDL_PIXELFORMAT_INDEX8 && s->format->palette)
-        result = copySurface(s, readIffHeader(path), out);
-    SDL_FreeSurface(s);
+    long size;
+    FILE* f = openRegularFile(path, &size);
+    if (!f) {
+        out->problem = errno == ENOENT ? nullptr : openFailureReason();
+        return PICTURE_NONE;
+    }
+    if (size > PICTURE_MAX_FILE) {
+        fclose(f);
+        out->problem = "file larger than 16 MiB";
+        return PICTURE_NONE;
+    }
+    unsigned char* data = (unsigned char*)malloc(size ? (size_t)size : 1);
+    size_t got = data ? fread(data, 1, (size_t)size, f) : 0;
+    fclose(f);
+    if (!data) {
+        out->problem = "out of memory";
+        return PICTURE_NONE;
+    }
+    int result = decodeIlbm(data, got, out);
+    free(data);
     return result;
 }
 

@@ -23,6 +23,8 @@ const char* ramDirectory()
     return "/tmp";
 }
 
+bool ramDirectoryIsShared() { return !usableDirectory(getenv("XDG_RUNTIME_DIR")); }
+
 bool ramPath(const char* path, char* out, size_t size)
 {
     int n;

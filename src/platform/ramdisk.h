@@ -10,3 +10,7 @@ const char* ramDirectory();
 // Turns "RAM:name" into the path of name in that directory; any other path is copied as it
 // is. False (and an empty result) when the path does not fit into size bytes.
 bool ramPath(const char* path, char* out, size_t size);
+
+// True when ramDirectory() is one of the shared fallbacks (/dev/shm, /tmp) that every user of
+// the machine can list: files put there must be readable by their owner only.
+bool ramDirectoryIsShared();

@@ -82,9 +82,9 @@ TEST_F(ContentDirs, UnreadableImageIsEnteredWithoutTiles)
 {
     writeFile("Menus/broken", "P3\n1 1\n255\n0 0 0\n");
     tinyPicture("Menus/fine", 9);
-    CaptureStdout();
+    CaptureStderr();
     ASSERT_EQ(readMenus(), 1);
-    EXPECT_EQ(GetCapturedStdout(), "Error scanning PPM header\n");
+    EXPECT_EQ(GetCapturedStderr(), "Menus/broken: Error scanning PPM header\n");
     ASSERT_EQ(menus, 2);
     EXPECT_STREQ(menuArray[0].name, "broken");
     EXPECT_EQ(menuArray[0].tiles, 0);
@@ -115,7 +115,7 @@ TEST_F(ContentDirs, MissingDirectories)
     EXPECT_EQ(readMenus(), 0);
     EXPECT_EQ(readBackgrounds(), 0);
     EXPECT_EQ(readSongNames(), 1);
-    EXPECT_EQ(GetCapturedStderr(), "");
+    EXPECT_EQ(GetCapturedStderr(), "Menus: no menu pictures: the top and bottom menus stay empty\n");
     EXPECT_EQ(menus + backgrounds + numberOfSongs, 0);
     EXPECT_EQ(menuArray, nullptr);
     EXPECT_EQ(backgroundArray, nullptr);
@@ -172,7 +172,7 @@ TEST_F(ContentDirs, SongNameLimitIs55Characters)
     writeFile("Songs/" + tooLong, "x");
     CaptureStderr();
     EXPECT_EQ(readSongNames(), 1);
-    EXPECT_EQ(GetCapturedStderr(), "Tune name longer than 55 characters, skipped: " + tooLong + "\n");
+    EXPECT_EQ(GetCapturedStderr(), "Songs: Tune name longer than 55 characters, skipped: " + tooLong + "\n");
     ASSERT_EQ(numberOfSongs, 1);
     EXPECT_EQ(std::string(songNames[0]), "\"Songs/" + fits + "\"");
 }

@@ -59,9 +59,9 @@ void drawDesign(int windowW, int windowH)
 void expectShotShowsDesign(const std::string& file)
 {
     long w = 0, h = 0;
-    CaptureStdout();
+    CaptureStderr();
     unsigned char* pixels = LoadPPM(file.c_str(), &w, &h, 1);
-    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_EQ(GetCapturedStderr(), "");
     ASSERT_NE(pixels, nullptr);
     EXPECT_TRUE(w == 1280 && h == 960);
     struct { int x, y, r, g, b; } probes[] = {

@@ -42,7 +42,8 @@ TEST(DirList, RegularFilesOnlyAndExactInfoSuffix)
     EXPECT_EQ(result, 1);
 }
 
-TEST(DirList, MissingOrNotADirectoryFailsSilently)
+// A missing folder is normal and silent; a file where a folder belongs is named.
+TEST(DirList, MissingOrNotADirectoryFails)
 {
     ScratchDir dir;
     writeFile("file", "x");
@@ -52,6 +53,6 @@ TEST(DirList, MissingOrNotADirectoryFailsSilently)
         EXPECT_TRUE(sortedListing(d, &result).empty()) << d;
         EXPECT_EQ(result, 0) << d;
     }
-    EXPECT_EQ(GetCapturedStderr(), "");
+    EXPECT_EQ(GetCapturedStderr(), "file: Unable to list folder: Not a directory\n");
 }
 

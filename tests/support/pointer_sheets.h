@@ -41,15 +41,20 @@ inline void writePpm(const std::string& path, int w, int h, const std::vector<rg
 }
 
 // Writes the pattern sheet into Pointers/pointers.iff (the directory must exist) through
-// ppmtoilbm -map: colour number i is entry i of the map.
-inline void encodeSheet(int w, int h, int colours, bool compress)
+// ppmtoilbm -map: colour number i is entry i of the map. mask adds a mask plane to every row.
+inline void encodeSheet(int w, int h, int colours, bool compress, bool mask = false)
 {
     std::vector<rgb> map = makeMap(colours), pixels;
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) pixels.push_back(map[patternAt(x, y, colours)]);
     writePpm("map.ppm", colours, 1, map);
     writePpm("sheet.ppm", w, h, pixels);
-    std::string cmd = std::string("ppmtoilbm -map map.ppm ") + (compress ? "" : "-nocompress ") +
+    std::string size = std::to_string(w) + " " + std::to_string(h);
+    if (mask) {
+        ASSERT_EQ(system(("pbmmake -gray " + size + " > mask.pbm").c_str()), 0);
+    }
+    std::string cmd = std::string("ppmtoilbm -maxplanes 8 -map map.ppm ") + (compress ? "" : "-nocompress ") +
+                      (mask ? "-mmethod maskplane -maskfile mask.pbm " : "") +
                       "sheet.ppm > Pointers/pointers.iff 2>/dev/null";
     ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
 }
