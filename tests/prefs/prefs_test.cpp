@@ -351,3 +351,37 @@ TEST_F(Prefs, EveryRefusedOrSuspiciousValueIsReportedAtItsLine)
         c.verify();
     }
 }
+
+// Regression: drawn as written, these overflowed int (seen with UBSan): the ticker's
+// x0 + 16 * length, the row offset and the title row above the text, the bar's ey - sy.
+TEST_F(Prefs, ExtremeValuesAreDrawnWithoutOverflow)
+{
+    writeFile("ScrollTexts/b", "ticker text");
+    load("SCROLLTEXTS: 1\nSCROLL_LENGTH: 2147483647\nSCROLL_COORDS: 2147483647,2147483647\nSCROLL_FILES: b\n"
+         "ARTICLE_ROW_OFFSET: 2147483647\nARTICLE_TEXT_START: -2147483648,-2147483648\n"
+         "ARTICLE_BAR_COORDS: 0,-2147483648,10,2147483647\n");
+    ASSERT_TRUE(openScreen(0));
+    makeFontAtlas(&texture[0]);
+    std::string text = "two rows\nof text\n";
+    texts = text.data();
+    drawText(1, 1, 0);
+    drawText(0, 1, 0);
+    texts = nullptr;
+    scrolltext1(0, {1, 1, 1, 1}, 0, 12345);
+    barLayout bar = articleBarLayout(ARTICLE_BAR_START_X, ARTICLE_BAR_START_Y, ARTICLE_BAR_STOP_X,
+                                     ARTICLE_BAR_STOP_Y, 3, 2);
+    EXPECT_EQ(bar.bottom, 32767); // one unit short, as every 3-page bar
+    drawArticleBar();
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    computeScreenMetrics(1);
+}
+
+// Regression: every token moved the rest of the list to the front, so a 1 MB list took
+// seconds (3 MB over a minute) on a black screen.
+TEST_F(Prefs, ALongListIsReadInOnePass)
+{
+    auto start = std::chrono::steady_clock::now();
+    load("ARTICLE_ROWS: " + repeat("12345,", 400000) + "7\n"); // 2.4 MB
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(MAX_ROWS, 7);
+}
