@@ -294,13 +294,15 @@ TEST_F(Prefs, EveryRefusedOrSuspiciousValueIsReportedAtItsLine)
 {
     std::string big(SCROLL_TEXT_BYTES - 1, 'x');
     writeFile("ScrollTexts/big", big + "\xc3\xa9 and more"); // the cut falls inside the é
+    std::string whole = big.substr(1) + "\xc3\xa9";
+    writeFile("ScrollTexts/whole", whole + "after"); // the cut falls right behind it
     writeFile("ScrollTexts/b", "b");
     struct {
         std::string prefs;
         const char* marks;
         std::function<void()> verify;
     } cases[] = {
-        {"SCROLLTEXTS: 1\nSCROLL_LENGTH: 2147483647\nSCROLL_COORDS: 2147483647,-40000\nSCROLL_FILES: b\n",
+        {"SCROLLTEXTS: 1\nSCROLL_LENGTH: 2147483647\nSCROLL_COORDS: 32769,-40000\nSCROLL_FILES: b\n",
          "E2:prefs-scroll-length-range E3:prefs-scroll-coords-range E3:prefs-scroll-coords-range",
          [] { EXPECT_EQ(scrollLength[0], 80); EXPECT_EQ(scrollCoords[0], 32768); EXPECT_EQ(scrollCoords[1], -32768); }},
         {"ARTICLE_ROW_OFFSET: 2147483647\nARTICLE_TEXT_START: -2147483648,32768\n"
@@ -320,10 +322,11 @@ TEST_F(Prefs, EveryRefusedOrSuspiciousValueIsReportedAtItsLine)
              EXPECT_EQ(numberOfConstantMenuSelections, 256); EXPECT_EQ(numberOfScrollTexts, 256);
              EXPECT_STREQ(constantMenuLinks[255], "a");
          }},
-        {"SCROLLTEXTS: 2\nSCROLL_FILES: ../../../../etc/passwd,..,sub/b,b,big\nSTARTUP_IMAGE: ../x.ppm\n",
+        {"SCROLLTEXTS: 3\nSCROLL_FILES: ../../../../etc/passwd,..,sub/b,b,big,whole\nSTARTUP_IMAGE: ../x.ppm\n",
          "E2:prefs-scroll-file-name E2:prefs-scroll-file-name E2:prefs-scroll-file-name E2:scroll-file-size "
-         "E3:prefs-startup-image-name",
-         [&big] {
+         "E2:scroll-file-size E3:prefs-startup-image-name",
+         [&big, &whole] {
+             EXPECT_EQ(std::string(scrollTexts[2]), whole);
              EXPECT_STREQ(scrollTexts[0], "b");
              EXPECT_EQ(std::string(scrollTexts[1]), big); // first MiB, without half a character
              EXPECT_STREQ(startupImageName, ""); EXPECT_EQ(mode, 2);
@@ -338,9 +341,9 @@ TEST_F(Prefs, EveryRefusedOrSuspiciousValueIsReportedAtItsLine)
                  EXPECT_NE(findings.find(what), std::string::npos) << what;
          }},
         {"SCROLL_COORDS: 1,2\nMENUS: 7\nMENU_COORDS: " + repeat("1,", 24) + "\nMENU_COORDS: " + repeat("1,", 29) +
-             "\nARTICLE_BAR_COORDS: 1,2,,4\nARTICLE_BAR_COORDS: -1\nARTICLE_TEXT_START: 1,2,3\n",
+             "\nARTICLE_BAR_COORDS: 1,2,,4\nARTICLE_BAR_COORDS: -1\nARTICLE_TEXT_START: 1,2,3\nARTICLE_TEXT_START: 9\n",
          "W1:prefs-scroll-coords-count W3:prefs-menu-coords-count W4:prefs-menu-coords-count "
-         "W5:prefs-bar-coords-count W7:prefs-text-start-count",
+         "W5:prefs-bar-coords-count W7:prefs-text-start-count W8:prefs-text-start-count",
          [] { EXPECT_NE(findings.find("MENU_COORDS: 24 values for MENUS: 7, which needs 28"), std::string::npos); }},
     };
     for (auto& c : cases) {
