@@ -162,7 +162,8 @@ static void readCoordinateGroup(const char** list, int* const* targets, int coun
     if (got != 0) checkListLength(key, countCheck, got, count, nullptr, 0); // all missing: meant as "none"
 }
 
-// Allocates the tables of a MENUS: or SCROLLTEXTS: count; returns the count kept, 0 for none.
+// The count of a MENUS: or SCROLLTEXTS: line as written (0 for none); one above the limit is
+// told here, and its tables keep the limit.
 static int takeCount(const char** list, const char* key, const char* check, int limit, const char* what)
 {
     int n = 0;
