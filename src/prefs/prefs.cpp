@@ -635,6 +635,7 @@ int loadPrefs(const char* fileName)
     fclose(file);
     prefsFile = fileName;
     readLines(buffer, length);
+    prefsFile = "prefs.txt";
     free(buffer);
     reportFlush();
     return 0;
