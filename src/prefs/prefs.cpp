@@ -1,12 +1,19 @@
 // Owns the preference globals and the tables prefs.txt allocates; only loadPrefs sets the
-// values and only freePrefs (or a later MENUS/SCROLLTEXTS line) releases the tables.
+// values and only freePrefs (or a later MENUS/SCROLLTEXTS line) releases the tables. Every
+// value it refuses, clamps or cannot use is reported at its line of prefs.txt.
 #include "prefs/prefs.h"
 #include "app/screen.h"
 #include "prefs/values.h"
 #include "platform/files.h"
+#include "platform/report.h"
+#include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 menuSelection menuSelections[MAX_MENU_SELECTIONS];
 int numberOfMenuSelections = 0;
@@ -31,14 +38,64 @@ m_color4f articleTitleColor = {1.0f, 1.0f, 1.0f, 1.0f};
 char keyShortcuts[256][40];
 char specialKeyShortcuts[12][40];
 
+
 enum {
     TOKEN_SIZE = 40,
     SCROLL_PATH_SIZE = 64,
     // More constant selections than the selection table holds could never be registered.
     MAX_CONSTANT_MENUS = MAX_MENU_SELECTIONS,
+    // Tickers need no selection records; the cap only bounds their memory.
     MAX_SCROLL_TEXTS = 256,
     MIN_CHARACTERS_ROW = 4, // the break decision needs two usable columns on a heading row
+    // Far outside the 1280x960 design space, yet a coordinate plus a few widths, or the
+    // difference of two, stays far from int's range wherever it is drawn.
+    COORDINATE_LIMIT = 32768,
+    MAX_SCROLL_LENGTH = 1280 / 16, // a ticker no longer than the screen is wide, in cells
+    SCROLL_TEXT_LIMIT = 1 << 20,
 };
+
+// The file being read and the line being handled: every finding names both.
+static const char* prefsFile = "prefs.txt";
+static int lineNumber = 0;
+// The counts as written, so that a list is measured against what the maker meant also when
+// the table keeps fewer.
+static int menusWritten = 0, scrollTextsWritten = 0;
+
+struct valueRange {
+    int low, high;
+    const char* why;
+};
+static const valueRange coordinates = {-COORDINATE_LIMIT, COORDINATE_LIMIT,
+                                       "a coordinate lies between -32768 and 32768"};
+static const valueRange tickerLengths = {INT_MIN, MAX_SCROLL_LENGTH, "a ticker is at most 80 cells, the screen's width"};
+
+static int clampReported(const char* key, const char* check, int v, const valueRange& range)
+{
+    int c = v < range.low ? range.low : v > range.high ? range.high : v;
+    if (c != v) report(prefsFile, lineNumber, REPORT_ERROR, check, "%s%d clamped to %d, %s", key, v, c, range.why);
+    return c;
+}
+
+// A list longer or shorter than its count asks for is most likely a slip of the maker's.
+static void checkListLength(const char* key, const char* check, long long got, long long expected,
+                            const char* countKey, int count)
+{
+    if (got == expected) return;
+    if (countKey)
+        report(prefsFile, lineNumber, REPORT_WARNING, check, "%s%lld values for %s%d, which needs %lld", key, got,
+               countKey, count, expected);
+    else
+        report(prefsFile, lineNumber, REPORT_WARNING, check, "%s%lld values, %lld expected", key, got, expected);
+}
+
+static void reportNoTable(const char* key, const char* check, const char* countKey)
+{
+    report(prefsFile, lineNumber, REPORT_WARNING, check, "%signored, no %scount above 0 comes before it", key,
+           countKey);
+}
+
+// A name from prefs.txt names a file inside its folder, never a path out of it.
+static int namesFileInFolder(const char* name) { return !strchr(name, '/') && strcmp(name, "..") != 0; }
 
 static void freeMenuTables()
 {
@@ -46,6 +103,7 @@ static void freeMenuTables()
     free(constantMenuLinks);
     constantMenuCoords = nullptr;
     constantMenuLinks = nullptr;
+    menusWritten = 0;
 }
 
 static void freeScrollTables()
@@ -57,6 +115,7 @@ static void freeScrollTables()
     scrollTexts = nullptr;
     scrollCoords = nullptr;
     scrollLength = nullptr;
+    scrollTextsWritten = 0;
 }
 
 void freePrefs()
@@ -68,7 +127,7 @@ void freePrefs()
 
 // "Last value counts": every value up to the list's end (or an empty token or -1) is taken
 // in turn; returns 0 when the list held none.
-static int lastValue(char* list, int* value)
+static int lastValue(const char** list, int* value)
 {
     int found = 0;
     for (int v = getValue(list); v != -1; v = getValue(list)) {
@@ -78,179 +137,299 @@ static int lastValue(char* list, int* value)
     return found;
 }
 
-static void readIntegers(char* list, int* table, int count)
+// "Integers in order" into the table's capacity entries, each kept within range. Returns how
+// many values the list held, those past the table's end included.
+static long long readIntegers(const char** list, int* table, int capacity, const char* key, const char* check,
+                              const valueRange& range)
 {
-    for (int i = 0; i < count; i++) {
-        int v = getValue(list);
-        if (v == -1) return;
-        table[i] = v;
-    }
+    long long got = 0;
+    for (int v = getValue(list); v != -1; v = getValue(list), got++)
+        if (got < capacity) table[got] = clampReported(key, check, v, range);
+    return got;
 }
 
-static void setMenus(char* list)
+// A fixed group of coordinates: each is assigned, and becomes -1 where its token is missing.
+static void readCoordinateGroup(const char** list, int* const* targets, int count, const char* key,
+                                const char* rangeCheck, const char* countCheck)
+{
+    long long got = 0;
+    for (int i = 0; i < count; i++) {
+        int v = getValue(list);
+        got += v != -1;
+        *targets[i] = v == -1 ? -1 : clampReported(key, rangeCheck, v, coordinates);
+    }
+    while (getValue(list) != -1) got++;
+    if (got != 0) checkListLength(key, countCheck, got, count, nullptr, 0); // all missing: meant as "none"
+}
+
+// The count of a MENUS: or SCROLLTEXTS: line as written (0 for none); one above the limit is
+// told here, and its tables keep the limit.
+static int takeCount(const char** list, const char* key, const char* check, int limit, const char* what)
 {
     int n = 0;
-    if (!lastValue(list, &n) || n <= 0) return;
-    if (n > MAX_CONSTANT_MENUS) {
-        fprintf(stderr, "MENUS: %d refused, there is room for at most %d menu selections\n", n,
-                MAX_CONSTANT_MENUS);
-        return;
-    }
+    if (!lastValue(list, &n) || n <= 0) return 0;
+    if (n > limit)
+        report(prefsFile, lineNumber, REPORT_ERROR, check, "%s%d cut to %d, there is room for at most %d %s", key,
+               n, limit, limit, what);
+    return n;
+}
+
+static void setMenus(const char** list)
+{
+    int n = takeCount(list, "MENUS: ", "prefs-menus-limit", MAX_CONSTANT_MENUS, "menu selections");
+    if (n == 0) return;
+    int kept = n > MAX_CONSTANT_MENUS ? MAX_CONSTANT_MENUS : n;
     freeMenuTables();
-    constantMenuCoords = (int*)calloc(4 * (size_t)n, sizeof(int));
-    constantMenuLinks = (char(*)[40])calloc((size_t)n, sizeof *constantMenuLinks);
+    constantMenuCoords = (int*)calloc(4 * (size_t)kept, sizeof(int));
+    constantMenuLinks = (char(*)[40])calloc((size_t)kept, sizeof *constantMenuLinks);
     if (!constantMenuCoords || !constantMenuLinks) {
-        fprintf(stderr, "Unable to allocate data for %d menu selections!\n", n);
+        report(prefsFile, lineNumber, REPORT_ERROR, "prefs-memory", "Unable to allocate data for %d menu selections!",
+               kept);
         freeMenuTables();
         return;
     }
-    numberOfConstantMenuSelections = n;
+    numberOfConstantMenuSelections = kept;
+    menusWritten = n;
 }
 
-static void setMenuCoords(char* list)
+static void setMenuCoords(const char** list)
 {
-    if (constantMenuCoords) readIntegers(list, constantMenuCoords, 4 * numberOfConstantMenuSelections);
+    const char* key = "MENU_COORDS: ";
+    if (!constantMenuCoords) return reportNoTable(key, "prefs-menu-coords-count", "MENUS: ");
+    long long got = readIntegers(list, constantMenuCoords, 4 * numberOfConstantMenuSelections, key,
+                                 "prefs-menu-coords-range", coordinates);
+    checkListLength(key, "prefs-menu-coords-count", got, 4LL * menusWritten, "MENUS: ", menusWritten);
 }
 
-static void setMenuLinks(char* list)
+static void setMenuLinks(const char** list)
 {
-    if (!constantMenuCoords || !constantMenuLinks) return;
+    const char* key = "MENU_LINKS: ";
+    if (!constantMenuCoords || !constantMenuLinks) return reportNoTable(key, "prefs-menu-links-count", "MENUS: ");
     char token[TOKEN_SIZE];
-    for (int i = 0; i < numberOfConstantMenuSelections && getString(token, sizeof token, list) != -1; i++)
-        snprintf(constantMenuLinks[i], sizeof constantMenuLinks[i], "%s", token);
+    long long got = 0;
+    for (; getString(token, sizeof token, list) != -1; got++)
+        if (got < numberOfConstantMenuSelections)
+            snprintf(constantMenuLinks[got], sizeof constantMenuLinks[got], "%s", token);
+    checkListLength(key, "prefs-menu-links-count", got, menusWritten, "MENUS: ", menusWritten);
 }
 
-static void setStartupImage(char* list)
+static void setStartupImage(const char** list)
 {
-    if (getString(startupImageName, sizeof startupImageName, list) != -1) mode = 1;
-}
-
-static void setScrollTexts(char* list)
-{
-    int n = 0;
-    if (!lastValue(list, &n) || n <= 0) return;
-    if (n > MAX_SCROLL_TEXTS) {
-        fprintf(stderr, "SCROLLTEXTS: %d refused, at most %d scroll texts\n", n, MAX_SCROLL_TEXTS);
+    if (**list == '\0') return;
+    char name[sizeof startupImageName];
+    if (getString(name, sizeof name, list) == -1) {
+        startupImageName[0] = '\0'; // an empty token empties the name and leaves the mode
         return;
     }
+    if (!namesFileInFolder(name)) {
+        report(prefsFile, lineNumber, REPORT_ERROR, "prefs-startup-image-name",
+               "STARTUP_IMAGE: '%s' refused, a name must name a picture inside Images/", name);
+        return;
+    }
+    snprintf(startupImageName, sizeof startupImageName, "%s", name);
+    mode = 1;
+}
+
+static void setScrollTexts(const char** list)
+{
+    int n = takeCount(list, "SCROLLTEXTS: ", "prefs-scrolltexts-limit", MAX_SCROLL_TEXTS, "scroll texts");
+    if (n == 0) return;
+    int kept = n > MAX_SCROLL_TEXTS ? MAX_SCROLL_TEXTS : n;
     freeScrollTables();
     numberOfScrollTexts = 0;
-    scrollCoords = (int*)calloc(2 * (size_t)n, sizeof(int));
-    scrollTexts = (char**)calloc((size_t)n, sizeof(char*));
-    scrollLength = (int*)calloc((size_t)n, sizeof(int));
+    scrollCoords = (int*)calloc(2 * (size_t)kept, sizeof(int));
+    scrollTexts = (char**)calloc((size_t)kept, sizeof(char*));
+    scrollLength = (int*)calloc((size_t)kept, sizeof(int));
     if (!scrollCoords || !scrollTexts || !scrollLength) {
-        fprintf(stderr, "Unable to allocate data for %d scroll texts!\n", n);
+        report(prefsFile, lineNumber, REPORT_ERROR, "prefs-memory", "Unable to allocate data for %d scroll texts!",
+               kept);
         freeScrollTables();
         return;
     }
-    numberOfScrollTexts = n;
+    numberOfScrollTexts = kept;
+    scrollTextsWritten = n;
 }
 
-static void setScrollCoords(char* list)
+static void setScrollCoords(const char** list)
 {
-    if (scrollCoords) readIntegers(list, scrollCoords, 2 * numberOfScrollTexts);
+    const char* key = "SCROLL_COORDS: ";
+    if (!scrollCoords) return reportNoTable(key, "prefs-scroll-coords-count", "SCROLLTEXTS: ");
+    long long got = readIntegers(list, scrollCoords, 2 * numberOfScrollTexts, key, "prefs-scroll-coords-range",
+                                 coordinates);
+    checkListLength(key, "prefs-scroll-coords-count", got, 2LL * scrollTextsWritten, "SCROLLTEXTS: ",
+                    scrollTextsWritten);
 }
 
-static void setScrollLength(char* list)
+static void setScrollLength(const char** list)
 {
-    if (scrollLength) readIntegers(list, scrollLength, numberOfScrollTexts);
+    const char* key = "SCROLL_LENGTH: ";
+    if (!scrollLength) return reportNoTable(key, "prefs-scroll-length-count", "SCROLLTEXTS: ");
+    long long got = readIntegers(list, scrollLength, numberOfScrollTexts, key, "prefs-scroll-length-range",
+                                 tickerLengths);
+    checkListLength(key, "prefs-scroll-length-count", got, scrollTextsWritten, "SCROLLTEXTS: ", scrollTextsWritten);
 }
 
-// Reads a whole scroll file as one line (line feeds become blanks). Returns the text, or
-// null with *opened telling whether the file could be opened at all.
+// A cut through a UTF-8 sequence would leave a broken character at the end: drop its bytes.
+static size_t wholeCharacters(const char* text, size_t length)
+{
+    size_t k = 0;
+    while (k < 3 && k < length && ((unsigned char)text[length - 1 - k] & 0xC0) == 0x80) k++;
+    if (k == length) return length;
+    unsigned char lead = (unsigned char)text[length - 1 - k];
+    size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return need > k + 1 ? length - 1 - k : length;
+}
+
+// A scroll text is one long line: a line feed, or a CR right before one, becomes one blank.
+static void joinLines(char* text, size_t length)
+{
+    size_t out = 0;
+    for (size_t i = 0; i < length; i++) {
+        if (text[i] == '\r' && i + 1 < length && text[i + 1] == '\n') continue;
+        text[out++] = text[i] == '\n' ? ' ' : text[i];
+    }
+    text[out] = '\0';
+}
+
+// The one place a scroll text's bytes are loaded and made ready to show: read (at most
+// SCROLL_TEXT_LIMIT bytes), then joined into one line. Returns the text, or null with
+// *opened telling whether the file could be opened at all.
 static char* readScrollFile(const char* path, int* opened)
 {
-    *opened = 0;
     long size;
     FILE* file = openRegularFile(path, &size);
+    *opened = file != nullptr;
     if (!file) return nullptr;
-    *opened = 1;
-    char* text = (char*)malloc((size_t)size + 1);
+    size_t wanted = (size_t)size;
+    if (size > SCROLL_TEXT_LIMIT) {
+        wanted = SCROLL_TEXT_LIMIT;
+        report(prefsFile, lineNumber, REPORT_ERROR, "scroll-file-size",
+               "Scroll file '%s' is larger than 1 MiB, only its first 1 MiB is shown", path);
+    }
+    char* text = (char*)malloc(wanted + 1);
     if (text) {
-        size_t got = fread(text, 1, (size_t)size, file);
+        size_t got = fread(text, 1, wanted, file);
+        if (got < (size_t)size) got = wholeCharacters(text, got);
         text[got] = '\0';
-        for (char* lf = (char*)memchr(text, '\n', got); lf; lf = (char*)memchr(lf, '\n', got - (lf - text)))
-            *lf = ' ';
+        joinLines(text, got);
     }
     fclose(file);
     return text;
 }
 
-static void setScrollFiles(char* list)
+// Fills one slot from a named file; 1 when filled, 0 when the name is passed over, -1 when
+// there is no memory (the rest of the list is then ignored).
+static int loadScrollSlot(int slot, const char* name)
 {
-    if (!scrollTexts) return;
+    if (!namesFileInFolder(name)) {
+        report(prefsFile, lineNumber, REPORT_ERROR, "prefs-scroll-file-name",
+               "Scroll file '%s' refused, a name must name a file inside ScrollTexts/", name);
+        return 0;
+    }
+    char path[SCROLL_PATH_SIZE];
+    snprintf(path, sizeof path, "ScrollTexts/%s", name);
+    int opened = 0;
+    char* text = readScrollFile(path, &opened);
+    if (!opened) {
+        report(prefsFile, lineNumber, REPORT_ERROR, "scroll-file-unreadable", "Unable to read scroll file '%s'", name);
+        return 0;
+    }
+    if (!text) {
+        report(prefsFile, lineNumber, REPORT_ERROR, "prefs-memory", "Unable to allocate data for scroll text %d (%s)!",
+               slot, name);
+        return -1;
+    }
+    free(scrollTexts[slot]); // a second SCROLL_FILES line replaces the text
+    scrollTexts[slot] = text;
+    return 1;
+}
+
+static void setScrollFiles(const char** list)
+{
+    const char* key = "SCROLL_FILES: ";
+    if (!scrollTexts) return reportNoTable(key, "prefs-scroll-files-count", "SCROLLTEXTS: ");
     char token[TOKEN_SIZE];
     int slot = 0;
     while (slot < numberOfScrollTexts && getString(token, sizeof token, list) != -1) {
-        char path[SCROLL_PATH_SIZE];
-        snprintf(path, sizeof path, "ScrollTexts/%s", token);
-        int opened = 0;
-        char* text = readScrollFile(path, &opened);
-        if (!opened) {
-            fprintf(stderr, "Unable to read scroll file '%s'\n", token);
-            continue;
-        }
-        if (!text) {
-            fprintf(stderr, "Unable to allocate data for scroll text %d (%s)!\n", slot, token);
-            return;
-        }
-        free(scrollTexts[slot]); // a second SCROLL_FILES line replaces the text
-        scrollTexts[slot++] = text;
+        int filled = loadScrollSlot(slot, token);
+        if (filled < 0) return;
+        slot += filled;
     }
+    long long named = slot; // names left over once every slot is filled count as well
+    while (getString(token, sizeof token, list) != -1) named++;
+    if (named != scrollTextsWritten)
+        report(prefsFile, lineNumber, REPORT_WARNING, "prefs-scroll-files-count",
+               "%s%lld usable files for SCROLLTEXTS: %d", key, named, scrollTextsWritten);
 }
 
-static void setCharactersRow(char* list)
+static void setCharactersRow(const char** list)
 {
     for (int v = getValue(list); v != -1; v = getValue(list)) {
         if (v < MIN_CHARACTERS_ROW)
-            fprintf(stderr, "ARTICLE_MAX_CHARACTERS_ROW: %d refused, a row needs at least %d characters; "
-                            "keeping %d\n", v, MIN_CHARACTERS_ROW, MAX_CHARACTERS_ROW);
+            report(prefsFile, lineNumber, REPORT_ERROR, "prefs-row-width",
+                   "ARTICLE_MAX_CHARACTERS_ROW: %d refused, a row needs at least %d characters; keeping %d", v,
+                   MIN_CHARACTERS_ROW, MAX_CHARACTERS_ROW);
         else
             MAX_CHARACTERS_ROW = v;
     }
 }
 
-static void setRows(char* list)
+static void setRows(const char** list)
 {
     for (int v = getValue(list); v != -1; v = getValue(list)) {
         if (v < 0)
-            fprintf(stderr, "ARTICLE_ROWS: %d refused, the number of rows can't be negative; keeping %d\n", v,
-                    MAX_ROWS);
+            report(prefsFile, lineNumber, REPORT_ERROR, "prefs-rows-negative",
+                   "ARTICLE_ROWS: %d refused, the number of rows can't be negative; keeping %d", v, MAX_ROWS);
         else
             MAX_ROWS = v;
     }
 }
 
-static void setTextStart(char* list)
+static void setTextStart(const char** list)
 {
-    TEXT_STARTX = getValue(list);
-    TEXT_STARTY = getValue(list);
+    int* const targets[] = {&TEXT_STARTX, &TEXT_STARTY};
+    readCoordinateGroup(list, targets, 2, "ARTICLE_TEXT_START: ", "prefs-text-start-range", "prefs-text-start-count");
 }
 
-static void setBarCoords(char* list)
+static void setBarCoords(const char** list)
 {
-    ARTICLE_BAR_START_X = getValue(list);
-    ARTICLE_BAR_START_Y = getValue(list);
-    ARTICLE_BAR_STOP_X = getValue(list);
-    ARTICLE_BAR_STOP_Y = getValue(list);
+    int* const targets[] = {&ARTICLE_BAR_START_X, &ARTICLE_BAR_START_Y, &ARTICLE_BAR_STOP_X, &ARTICLE_BAR_STOP_Y};
+    readCoordinateGroup(list, targets, 4, "ARTICLE_BAR_COORDS: ", "prefs-bar-coords-range", "prefs-bar-coords-count");
 }
 
-static void setSlideshowTime(char* list) { lastValue(list, &SLIDESHOW_CHANGE_TIME); }
-static void setRowOffset(char* list) { lastValue(list, &ARTICLE_FONT_SPACING_Y); }
+// At 0 the picture would change every frame, below 0 one over-bright picture stays forever.
+static void setSlideshowTime(const char** list)
+{
+    for (int v = getValue(list); v != -1; v = getValue(list)) {
+        if (v < 1)
+            report(prefsFile, lineNumber, REPORT_ERROR, "prefs-slideshow-time",
+                   "SLIDESHOW_CHANGE_TIME: %d refused, a picture shows for at least 1 second; keeping %d", v,
+                   SLIDESHOW_CHANGE_TIME);
+        else
+            SLIDESHOW_CHANGE_TIME = v;
+    }
+}
 
-static void setDimmer(char* list)
+static void setRowOffset(const char** list)
+{
+    int v = 0;
+    if (lastValue(list, &v))
+        ARTICLE_FONT_SPACING_Y = clampReported("ARTICLE_ROW_OFFSET: ", "prefs-row-offset-range", v, coordinates);
+}
+
+static void setDimmer(const char** list)
 {
     int percent = 0;
     if (lastValue(list, &percent)) BKG_DIMMER_VALUE = percent / 100.0;
 }
 
-static void setShowTitle(char* list)
+static void setShowTitle(const char** list)
 {
     int value = 0;
     if (lastValue(list, &value)) articleShowTitle = value == 1 ? 1 : 0;
 }
 
-static void setTitleColor(char* list)
+static void setTitleColor(const char** list)
 {
     float* components[4] = {&articleTitleColor.r, &articleTitleColor.g, &articleTitleColor.b,
                             &articleTitleColor.a};
@@ -260,12 +439,21 @@ static void setTitleColor(char* list)
     }
 }
 
-static void setKeyShortcuts(char* list)
+static void reportShortcutForm(const char* key, const char* token, const char* form)
+{
+    report(prefsFile, lineNumber, REPORT_ERROR, "prefs-shortcut-form", "%s'%s' skipped, a shortcut is written %s",
+           key, token, form);
+}
+
+static void setKeyShortcuts(const char** list)
 {
     char token[TOKEN_SIZE];
     while (getString(token, sizeof token, list) != -1) {
         const char* name = strchr(token, '=');
-        if (!name) continue;
+        if (!name) {
+            reportShortcutForm("KEY_SHORTCUTS: ", token, "key=article");
+            continue;
+        }
         char* entry = keyShortcuts[(unsigned char)token[0]];
         snprintf(entry, sizeof keyShortcuts[0], "%s", name + 1);
     }
@@ -283,20 +471,23 @@ static int functionKeyNumber(const char* token)
     return 0;
 }
 
-static void setSpecialKeyShortcuts(char* list)
+static void setSpecialKeyShortcuts(const char** list)
 {
     char token[TOKEN_SIZE];
     while (getString(token, sizeof token, list) != -1) {
         int n = functionKeyNumber(token);
         const char* name = strchr(token, '=');
-        if (n == 0 || !name) continue;
+        if (n == 0 || !name) {
+            reportShortcutForm("KEY_SPECIAL_SHORTCUTS: ", token, "Fn=article, n from 1 to 12");
+            continue;
+        }
         snprintf(specialKeyShortcuts[n - 1], sizeof specialKeyShortcuts[0], "%s", name + 1);
     }
 }
 
 struct prefKey {
     const char* key;
-    void (*handle)(char* list);
+    void (*handle)(const char** list);
 };
 
 // Searched in this order; the first key found anywhere in a line decides.
@@ -322,42 +513,130 @@ static const prefKey prefKeys[] = {
     {"KEY_SPECIAL_SHORTCUTS: ", setSpecialKeyShortcuts},
 };
 
-static void handleLine(char* line)
+enum { MAX_COMPARED = 64 };
+
+static int editDistance(const char* a, int n, const char* b, int m)
+{
+    int row[MAX_COMPARED + 1];
+    for (int j = 0; j <= m; j++) row[j] = j;
+    for (int i = 1; i <= n; i++) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= m; j++) {
+            int best = diagonal + (a[i - 1] != b[j - 1]);
+            if (row[j] + 1 < best) best = row[j] + 1;
+            if (row[j - 1] + 1 < best) best = row[j - 1] + 1;
+            diagonal = row[j];
+            row[j] = best;
+        }
+    }
+    return row[m];
+}
+
+static const char* nearestKey(const char* word, int length)
+{
+    const char* nearest = prefKeys[0].key;
+    int best = INT_MAX;
+    for (const prefKey& k : prefKeys) {
+        int d = editDistance(word, length, k.key, (int)strlen(k.key) - 2); // the name without ": "
+        if (d < best) best = d, nearest = k.key;
+    }
+    return nearest;
+}
+
+static int isKeyCharacter(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'; }
+
+// A line with no known key: a capitalised word right before a colon looks like one (a typo,
+// or a key without its blank), so the nearest key of the table is suggested.
+static void reportLookalikeKey(const char* line)
+{
+    for (const char* p = line; *p; p++) {
+        if (!(*p >= 'A' && *p <= 'Z')) continue;
+        const char* end = p;
+        while (isKeyCharacter(*end)) end++;
+        int length = (int)(end - p);
+        if (*end == ':' && length >= 3) {
+            int compared = length < MAX_COMPARED ? length : MAX_COMPARED;
+            report(prefsFile, lineNumber, REPORT_WARNING, "prefs-unknown-key", "Unknown key '%.*s:', did you mean '%s'?",
+                   compared, p, nearestKey(p, compared));
+            return;
+        }
+        p = end - 1;
+    }
+}
+
+static void handleLine(const char* line)
 {
     if (line[0] == '#') return;
     for (const prefKey& k : prefKeys) {
-        char* found = strstr(line, k.key);
+        const char* found = strstr(line, k.key);
         if (found) {
-            k.handle(found + strlen(k.key));
+            const char* list = found + strlen(k.key);
+            k.handle(&list);
             return;
         }
     }
+    reportLookalikeKey(line);
+}
+
+// Opens the prefs file, or says in one line where and why it can't: the viewer then starts
+// on its defaults.
+static FILE* openPrefsFile(const char* fileName, long* size)
+{
+    errno = 0;
+    FILE* file = openRegularFile(fileName, size);
+    if (file) return file;
+    int openError = errno;
+    struct stat st;
+    const char* reason;
+    if (stat(fileName, &st) != 0) reason = strerror(errno);
+    else if (S_ISDIR(st.st_mode)) reason = "it is a directory";
+    else if (!S_ISREG(st.st_mode)) reason = "it is not a regular file";
+    else reason = strerror(openError ? openError : EIO);
+    char folder[1024];
+    const char* slash = strrchr(fileName, '/');
+    if (slash) snprintf(folder, sizeof folder, "%.*s", (int)(slash - fileName + (slash == fileName)), fileName);
+    else if (!getcwd(folder, sizeof folder)) snprintf(folder, sizeof folder, ".");
+    report(fileName, 0, REPORT_ERROR, "prefs-unreadable",
+           "Unable to read the prefs file in '%s': %s; every setting keeps its default", folder, reason);
+    return nullptr;
+}
+
+// Lines are cut at every line feed (and a CR right before it) first, so that a value list
+// ends where its line does, whatever the line ends of the editor that saved the file.
+static void readLines(char* buffer, size_t length)
+{
+    size_t start = 0;
+    for (lineNumber = 1;; lineNumber++) {
+        char* lf = (char*)memchr(buffer + start, '\n', length - start);
+        char* end = lf ? lf : buffer + length;
+        if (end > buffer + start && end[-1] == '\r') end[-1] = '\0';
+        *end = '\0';
+        handleLine(buffer + start);
+        if (!lf) break;
+        start = (size_t)(lf - buffer) + 1;
+    }
+    lineNumber = 0;
 }
 
 int loadPrefs(const char* fileName)
 {
     long size;
-    FILE* file = openRegularFile(fileName, &size);
+    FILE* file = openPrefsFile(fileName, &size);
     if (!file) return -1;
     char* buffer = (char*)malloc((size_t)size + 1);
     if (!buffer) {
-        fprintf(stderr, "Unable to allocate data for prefs file!\n");
+        report(fileName, 0, REPORT_ERROR, "prefs-memory", "Unable to allocate data for prefs file!");
         fclose(file);
         return -1;
     }
     size_t length = fread(buffer, 1, (size_t)size, file);
     buffer[length] = '\0';
     fclose(file);
-    // Lines are cut at every line feed first, so handlers that shorten a value list in place
-    // never change where the next line begins. Carriage returns stay in the values.
-    size_t start = 0;
-    for (;;) {
-        char* lf = (char*)memchr(buffer + start, '\n', length - start);
-        if (lf) *lf = '\0';
-        handleLine(buffer + start);
-        if (!lf) break;
-        start = (size_t)(lf - buffer) + 1;
-    }
+    prefsFile = fileName;
+    readLines(buffer, length);
+    prefsFile = "prefs.txt";
     free(buffer);
+    reportFlush();
     return 0;
 }

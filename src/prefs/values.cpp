@@ -1,5 +1,6 @@
-// Comma-list token parsers shared by every preference key. Each call cuts the first token off
-// the caller's list in place; only these functions may shorten a value list.
+// Comma-list token parsers shared by every preference key. Each call moves the caller's
+// cursor past the first token; nothing is copied but the token itself, so the cost of a
+// list is linear in its length however many tokens it holds.
 #include "prefs/values.h"
 #include <climits>
 #include <cstdlib>
@@ -7,29 +8,35 @@
 
 enum { NUMBER_TOKEN_SIZE = 1024 };
 
-// Takes the first token off list into token (at most size - 1 characters, the rest of a
-// longer token is dropped). Returns the token's full length, or -1 when the list is empty
-// (list and token untouched).
-static int takeToken(char* list, const char* divider, char* token, int size)
+// The first occurrence of divider in text, or null. A plain scan rather than strstr: a
+// sanitizer's strstr measures the whole rest of the list on every call.
+static const char* findDivider(const char* text, const char* divider)
 {
-    if (list[0] == '\0') return -1;
-    const char* found = strstr(list, divider);
-    size_t length = found ? (size_t)(found - list) : strlen(list);
+    size_t length = strlen(divider);
+    for (const char* p = text; *p; p++)
+        if (*p == divider[0] && strncmp(p, divider, length) == 0) return p;
+    return length == 0 ? text : nullptr;
+}
+
+// Takes the first token off *list into token (at most size - 1 characters, the rest of a
+// longer token is dropped). Returns the token's full length, or -1 when the list is empty
+// (cursor and token untouched).
+static int takeToken(const char** list, const char* divider, char* token, int size)
+{
+    const char* at = *list;
+    if (at[0] == '\0') return -1;
+    const char* found = findDivider(at, divider);
+    size_t length = found ? (size_t)(found - at) : strlen(at);
     if (size > 0) {
         size_t kept = length < (size_t)size - 1 ? length : (size_t)size - 1;
-        memcpy(token, list, kept);
+        memcpy(token, at, kept);
         token[kept] = '\0';
     }
-    if (found) {
-        const char* rest = found + strlen(divider);
-        memmove(list, rest, strlen(rest) + 1);
-    } else {
-        list[0] = '\0';
-    }
+    *list = found ? found + strlen(divider) : at + length;
     return length > INT_MAX ? INT_MAX : (int)length;
 }
 
-int getValueDiv(char* list, const char* divider)
+int getValueDiv(const char** list, const char* divider)
 {
     char token[NUMBER_TOKEN_SIZE];
     if (takeToken(list, divider, token, sizeof token) <= 0) return -1;
@@ -40,21 +47,21 @@ int getValueDiv(char* list, const char* divider)
     return (int)value;
 }
 
-int getValue(char* list) { return getValueDiv(list, ","); }
+int getValue(const char** list) { return getValueDiv(list, ","); }
 
-double getValuefDiv(char* list, const char* divider)
+double getValuefDiv(const char** list, const char* divider)
 {
     char token[NUMBER_TOKEN_SIZE];
     if (takeToken(list, divider, token, sizeof token) <= 0) return -1.0;
     return strtod(token, nullptr);
 }
 
-double getValuef(char* list) { return getValuefDiv(list, ","); }
+double getValuef(const char** list) { return getValuefDiv(list, ","); }
 
-int getStringDiv(char* destination, int size, char* list, const char* divider)
+int getStringDiv(char* destination, int size, const char** list, const char* divider)
 {
     if (takeToken(list, divider, destination, size) <= 0) return -1;
     return size > 0 ? (int)strlen(destination) : 0;
 }
 
-int getString(char* destination, int size, char* list) { return getStringDiv(destination, size, list, ","); }
+int getString(char* destination, int size, const char** list) { return getStringDiv(destination, size, list, ","); }

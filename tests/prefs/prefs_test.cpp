@@ -1,9 +1,19 @@
 // The preferences reader over real files in a scratch directory: comments and the key
 // search, the list rule of every key, the heap tables (zeroed, replaced, released), the
-// scroll text files, refused layout values, carriage-return files and over-long tokens.
+// scroll text files, carriage-return files and over-long tokens; every finding at its line
+// (refused, clamped and unsafe values, look-alike keys, lists that miss their count, an
+// unreadable file); extreme values drawn offscreen; lists read in one pass.
+#include "app/composition.h"
 #include "app/screen.h"
+#include "elements/articlebar.h"
+#include "elements/render_fixtures.h"
+#include "elements/scrolltext.h"
+#include "platform/report.h"
 #include "prefs/prefs.h"
+#include "text/render.h"
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +42,15 @@ static void writeFile(const std::string& path, const std::string& content)
     fclose(f);
 }
 
+// Each finding as "FILE:LINE: [check] message", or with an E/W mark only: "E3:check".
+static std::string findings, marks;
+static void collect(const reportFinding& f)
+{
+    findings += std::string(f.file) + ":" + std::to_string(f.line) + ": [" + f.check + "] " + f.message + "\n";
+    marks += std::string(marks.empty() ? "" : " ") + (f.level == REPORT_WARNING ? "W" : "E") +
+             std::to_string(f.line) + ":" + f.check;
+}
+
 class Prefs : public ::testing::Test {
 protected:
     char oldDir[4096] = {};
@@ -51,22 +70,27 @@ protected:
         EXPECT_EQ(chdir(oldDir), 0);
         EXPECT_EQ(system((std::string("rm -rf ") + dir).c_str()), 0);
     }
-    // Writes prefs.txt and reads it; returns what standard error received.
-    std::string load(const std::string& content, int expected = 0)
+    // Writes prefs.txt (unless null) and reads it; returns the findings it reported.
+    std::string load(const std::string& content, int expected = 0, const char* name = "prefs.txt")
     {
-        writeFile("prefs.txt", content);
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(loadPrefs("prefs.txt"), expected);
-        return testing::internal::GetCapturedStderr();
+        if (!content.empty()) writeFile(name, content);
+        findings.clear(), marks.clear();
+        setReportSink(collect);
+        EXPECT_EQ(loadPrefs(name), expected);
+        setReportSink(nullptr);
+        return findings;
     }
 };
 
 // --- the file and its lines ---
 TEST_F(Prefs, MissingFileCommentsAndUnknownLinesChangeNothing)
 {
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(loadPrefs("nothing-here.txt"), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(load("", -1, "nothing-here.txt"),
+              std::string("nothing-here.txt:0: [prefs-unreadable] Unable to read the prefs file in '") + dir +
+                  "': No such file or directory; every setting keeps its default\n");
+    mkdir("Sub", 0755);
+    mkdir("Sub/prefs.txt", 0755);
+    EXPECT_NE(load("", -1, "Sub/prefs.txt").find("in 'Sub': it is a directory"), std::string::npos) << findings;
     EXPECT_EQ(load("# MENUS: 3\n#ARTICLE_ROWS: 9\nROWS 7\n\n"), "");
     EXPECT_EQ(constantMenuCoords, nullptr);
     EXPECT_EQ(numberOfConstantMenuSelections, 13);
@@ -84,12 +108,20 @@ TEST_F(Prefs, KeysCountAnywhereInTheLineInTheSearchOrder)
     EXPECT_EQ(numberOfConstantMenuSelections, 2);
 }
 
-TEST_F(Prefs, CarriageReturnsStayInStringsButNotInNumbers)
+// Regression: with CRLF line ends the CR stayed part of the value, so the last item of
+// every list (a startup picture, a ticker's file, a shortcut) named nothing.
+TEST_F(Prefs, ACarriageReturnBeforeTheLineFeedEndsTheLine)
 {
-    load("ARTICLE_ROWS: 30\r\nKEY_SHORTCUTS: a=Intro\r\nSTARTUP_IMAGE: title.ppm\r\n");
+    writeFile("ScrollTexts/b", "one\r\ntwo\rthree\n");
+    EXPECT_EQ(load("ARTICLE_ROWS: 30\r\nKEY_SHORTCUTS: a=Intro\r\nSTARTUP_IMAGE: title.ppm\r\n"
+                   "SCROLLTEXTS: 1\r\nSCROLL_FILES: b\r\nMENUS: 1\r\nMENU_LINKS: x\r\r\nKEY_SHORTCUTS: q=Quiz\r"),
+              "");
     EXPECT_EQ(MAX_ROWS, 30);
-    EXPECT_STREQ(keyShortcuts['a'], "Intro\r");
-    EXPECT_STREQ(startupImageName, "title.ppm\r");
+    EXPECT_STREQ(keyShortcuts['a'], "Intro");
+    EXPECT_STREQ(keyShortcuts['q'], "Quiz"); // the last line, without a line feed
+    EXPECT_STREQ(startupImageName, "title.ppm");
+    EXPECT_STREQ(scrollTexts[0], "one two\rthree "); // a lone CR is a character, as in articles
+    EXPECT_STREQ(constantMenuLinks[0], "x\r");       // only the CR right before the line feed goes
 }
 
 // --- list rules of the single-value keys ---
@@ -127,12 +159,14 @@ TEST_F(Prefs, ListRulesOfTheValueKeys)
 TEST_F(Prefs, RowWidthBelowFourNegativeRowsAndHugeMenusAreRefused)
 {
     std::string err = load("ARTICLE_MAX_CHARACTERS_ROW: 50,3\nARTICLE_ROWS: -5\nMENUS: 2\nMENUS: 999999999\n");
-    for (const char* what : {"ARTICLE_MAX_CHARACTERS_ROW: 3 refused", "ARTICLE_ROWS: -5 refused", "MENUS: 999999999 refused"})
+    for (const char* what : {"prefs.txt:1: [prefs-row-width] ARTICLE_MAX_CHARACTERS_ROW: 3 refused",
+                             "prefs.txt:2: [prefs-rows-negative] ARTICLE_ROWS: -5 refused",
+                             "prefs.txt:4: [prefs-menus-limit] MENUS: 999999999 cut to 256"})
         EXPECT_NE(err.find(what), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 3); // one line each
     EXPECT_EQ(MAX_CHARACTERS_ROW, 50);
     EXPECT_EQ(MAX_ROWS, 45);
-    EXPECT_EQ(numberOfConstantMenuSelections, 2);
+    EXPECT_EQ(numberOfConstantMenuSelections, 256); // what fits is kept
     load("ARTICLE_MAX_CHARACTERS_ROW: 4\nARTICLE_ROWS: 0\n");
     EXPECT_EQ(MAX_CHARACTERS_ROW, 4);
     EXPECT_EQ(MAX_ROWS, 0);
@@ -186,7 +220,9 @@ TEST_F(Prefs, ScrollFilesSkipAMissingFileForTheSameSlot)
     writeFile("ScrollTexts/c", "third");
     std::string err = load("SCROLLTEXTS: 2\nSCROLL_COORDS: 10,20,30,40,50\nSCROLL_LENGTH: 7\n"
                            "SCROLL_FILES: a,b,c\n");
-    EXPECT_EQ(err, "Unable to read scroll file 'a'\n");
+    EXPECT_EQ(err, "prefs.txt:2: [prefs-scroll-coords-count] SCROLL_COORDS: 5 values for SCROLLTEXTS: 2, which needs 4\n"
+                   "prefs.txt:3: [prefs-scroll-length-count] SCROLL_LENGTH: 1 values for SCROLLTEXTS: 2, which needs 2\n"
+                   "prefs.txt:4: [scroll-file-unreadable] Unable to read scroll file 'a'\n");
     ASSERT_EQ(numberOfScrollTexts, 2);
     EXPECT_STREQ(scrollTexts[0], "first line"); // line feeds become blanks
     EXPECT_STREQ(scrollTexts[1], "third");
@@ -201,7 +237,8 @@ TEST_F(Prefs, ScrollFilesSkipAMissingFileForTheSameSlot)
 TEST_F(Prefs, ADirectoryNamedAsScrollFileCannotBeRead)
 {
     writeFile("ScrollTexts/b", "text");
-    EXPECT_EQ(load("SCROLLTEXTS: 1\nSCROLL_FILES: .,b\n"), "Unable to read scroll file '.'\n");
+    EXPECT_EQ(load("SCROLLTEXTS: 1\nSCROLL_FILES: .,b\n"),
+              "prefs.txt:2: [scroll-file-unreadable] Unable to read scroll file '.'\n");
     EXPECT_STREQ(scrollTexts[0], "text");
 }
 
@@ -238,4 +275,116 @@ TEST_F(Prefs, TokensLongerThanTheirBuffersAreCut)
     EXPECT_EQ(std::string(constantMenuLinks[0]), std::string(39, 'L'));
     EXPECT_EQ(strlen(startupImageName), 1023u);
     EXPECT_STREQ(scrollTexts[0], "long");
+}
+
+static std::string repeat(const char* piece, int n)
+{
+    std::string text;
+    while (n-- > 0) text += piece;
+    return text;
+}
+enum { SCROLL_TEXT_BYTES = 1 << 20 };
+
+// --- findings: every refused, clamped or suspicious value at its line ---
+// Regression: extreme values overflowed int where they are drawn (the ticker's 16 * length,
+// the article's row offset and title row, the bar's height), SLIDESHOW_CHANGE_TIME 0 changed
+// the picture every frame, SCROLL_FILES: ../../etc/passwd showed any file, MENUS or
+// SCROLLTEXTS above 256 dropped everything, and typos and short lists went unnoticed.
+TEST_F(Prefs, EveryRefusedOrSuspiciousValueIsReportedAtItsLine)
+{
+    std::string big(SCROLL_TEXT_BYTES - 1, 'x');
+    writeFile("ScrollTexts/big", big + "\xc3\xa9 and more"); // the cut falls inside the é
+    std::string whole = big.substr(1) + "\xc3\xa9";
+    writeFile("ScrollTexts/whole", whole + "after"); // the cut falls right behind it
+    writeFile("ScrollTexts/b", "b");
+    struct {
+        std::string prefs;
+        const char* marks;
+        std::function<void()> verify;
+    } cases[] = {
+        {"SCROLLTEXTS: 1\nSCROLL_LENGTH: 2147483647\nSCROLL_COORDS: 32769,-40000\nSCROLL_FILES: b\n",
+         "E2:prefs-scroll-length-range E3:prefs-scroll-coords-range E3:prefs-scroll-coords-range",
+         [] { EXPECT_EQ(scrollLength[0], 80); EXPECT_EQ(scrollCoords[0], 32768); EXPECT_EQ(scrollCoords[1], -32768); }},
+        {"ARTICLE_ROW_OFFSET: 2147483647\nARTICLE_TEXT_START: -2147483648,32768\n"
+         "ARTICLE_BAR_COORDS: 0,-2147483648,10,2147483647\nMENUS: 1\nMENU_COORDS: 0,0,-32769,1\nSCROLL_LENGTH: 80\n",
+         "E1:prefs-row-offset-range E2:prefs-text-start-range E3:prefs-bar-coords-range E3:prefs-bar-coords-range "
+         "E5:prefs-menu-coords-range W6:prefs-scroll-length-count",
+         [] {
+             EXPECT_EQ(ARTICLE_FONT_SPACING_Y, 32768); EXPECT_EQ(TEXT_STARTX, -32768); EXPECT_EQ(TEXT_STARTY, 32768);
+             EXPECT_EQ(ARTICLE_BAR_START_Y, -32768); EXPECT_EQ(ARTICLE_BAR_STOP_Y, 32768);
+             EXPECT_EQ(constantMenuCoords[2], -32768);
+         }},
+        {"SLIDESHOW_CHANGE_TIME: 0\nSLIDESHOW_CHANGE_TIME: 3,-4\nSLIDESHOW_CHANGE_TIME: 1\n",
+         "E1:prefs-slideshow-time E2:prefs-slideshow-time", [] { EXPECT_EQ(SLIDESHOW_CHANGE_TIME, 1); }},
+        {"MENUS: 300\nSCROLLTEXTS: 1000\nMENU_LINKS: " + repeat("a,", 300) + "\n", // 300 links: as many as written
+         "E1:prefs-menus-limit E2:prefs-scrolltexts-limit",
+         [] {
+             EXPECT_EQ(numberOfConstantMenuSelections, 256); EXPECT_EQ(numberOfScrollTexts, 256);
+             EXPECT_STREQ(constantMenuLinks[255], "a");
+         }},
+        {"SCROLLTEXTS: 3\nSCROLL_FILES: ../../../../etc/passwd,..,sub/b,b,big,whole\nSTARTUP_IMAGE: ../x.ppm\n",
+         "E2:prefs-scroll-file-name E2:prefs-scroll-file-name E2:prefs-scroll-file-name E2:scroll-file-size "
+         "E2:scroll-file-size E3:prefs-startup-image-name",
+         [&big, &whole] {
+             EXPECT_EQ(std::string(scrollTexts[2]), whole);
+             EXPECT_STREQ(scrollTexts[0], "b");
+             EXPECT_EQ(std::string(scrollTexts[1]), big); // first MiB, without half a character
+             EXPECT_STREQ(startupImageName, ""); EXPECT_EQ(mode, 2);
+         }},
+        {"ARTICLE_ROW: 5\nMENUS:7\nset SCROLL_LENGHT: 3\n# ARTICLE_ROW: 5\nHe said: no\nKEY_SHORTCUTS: q=x,r,F2=y\n"
+         "KEY_SPECIAL_SHORTCUTS: F2=y,G1=z\n",
+         "W1:prefs-unknown-key W2:prefs-unknown-key W3:prefs-unknown-key E6:prefs-shortcut-form "
+         "E7:prefs-shortcut-form",
+         [] {
+             for (const char* what : {"'ARTICLE_ROW:', did you mean 'ARTICLE_ROWS: '", "'MENUS:', did you mean 'MENUS: '",
+                                      "'SCROLL_LENGHT:', did you mean 'SCROLL_LENGTH: '", "KEY_SHORTCUTS: 'r' skipped"})
+                 EXPECT_NE(findings.find(what), std::string::npos) << what;
+         }},
+        {"SCROLL_COORDS: 1,2\nMENUS: 7\nMENU_COORDS: " + repeat("1,", 24) + "\nMENU_COORDS: " + repeat("1,", 29) +
+             "\nARTICLE_BAR_COORDS: 1,2,,4\nARTICLE_BAR_COORDS: -1\nARTICLE_TEXT_START: 1,2,3\nARTICLE_TEXT_START: 9\n",
+         "W1:prefs-scroll-coords-count W3:prefs-menu-coords-count W4:prefs-menu-coords-count "
+         "W5:prefs-bar-coords-count W7:prefs-text-start-count W8:prefs-text-start-count",
+         [] { EXPECT_NE(findings.find("MENU_COORDS: 24 values for MENUS: 7, which needs 28"), std::string::npos); }},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.prefs.substr(0, 80));
+        restoreDefaults();
+        load(c.prefs);
+        EXPECT_EQ(marks, c.marks) << findings;
+        c.verify();
+    }
+}
+
+// Regression: drawn as written, these overflowed int (seen with UBSan): the ticker's
+// x0 + 16 * length, the row offset and the title row above the text, the bar's ey - sy.
+TEST_F(Prefs, ExtremeValuesAreDrawnWithoutOverflow)
+{
+    writeFile("ScrollTexts/b", "ticker text");
+    load("SCROLLTEXTS: 1\nSCROLL_LENGTH: 2147483647\nSCROLL_COORDS: 2147483647,2147483647\nSCROLL_FILES: b\n"
+         "ARTICLE_ROW_OFFSET: 2147483647\nARTICLE_TEXT_START: -2147483648,-2147483648\n"
+         "ARTICLE_BAR_COORDS: 0,-2147483648,10,2147483647\n");
+    ASSERT_TRUE(openScreen(0));
+    makeFontAtlas(&texture[0]);
+    std::string text = "two rows\nof text\n";
+    texts = text.data();
+    drawText(1, 1, 0);
+    drawText(0, 1, 0);
+    texts = nullptr;
+    scrolltext1(0, {1, 1, 1, 1}, 0, 12345);
+    barLayout bar = articleBarLayout(ARTICLE_BAR_START_X, ARTICLE_BAR_START_Y, ARTICLE_BAR_STOP_X,
+                                     ARTICLE_BAR_STOP_Y, 3, 2);
+    EXPECT_EQ(bar.bottom, 32767); // one unit short, as every 3-page bar
+    drawArticleBar();
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    computeScreenMetrics(1);
+}
+
+// Regression: every token moved the rest of the list to the front, so a 1 MB list took
+// seconds (3 MB over a minute) on a black screen.
+TEST_F(Prefs, ALongListIsReadInOnePass)
+{
+    auto start = std::chrono::steady_clock::now();
+    load("ARTICLE_ROWS: " + repeat("12345,", 400000) + "7\n"); // 2.4 MB
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(MAX_ROWS, 7);
 }

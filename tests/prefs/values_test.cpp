@@ -1,4 +1,4 @@
-// The comma-list token parsers: how tokens come off a list in place, what -1 means for
+// The comma-list token parsers: how tokens come off a list (the cursor moves), what -1 means for
 // empty and missing tokens, the atoi/atof conversions, blanks in strings, and tokens that
 // are longer than their buffers (cut, never written past the end).
 #include "prefs/values.h"
@@ -20,37 +20,38 @@ TEST(Values, TokensComeOffTheListInOrderAnEmptyOneEndsIt)
         {"99999999999,-99999999999", {INT_MAX, INT_MIN}, ""}, // saturate, no overflow
     };
     for (auto& c : cases) {
-        for (int v : c.values) EXPECT_EQ(getValue(c.list), v) << c.rest;
-        EXPECT_STREQ(c.list, c.rest);
+        const char* at = c.list;
+        for (int v : c.values) EXPECT_EQ(getValue(&at), v) << c.rest;
+        EXPECT_STREQ(at, c.rest);
     }
-    char list[] = "1;2::3";
-    EXPECT_EQ(getValueDiv(list, ";"), 1);
-    EXPECT_EQ(getValueDiv(list, "::"), 2);
+    const char* list = "1;2::3";
+    EXPECT_EQ(getValueDiv(&list, ";"), 1);
+    EXPECT_EQ(getValueDiv(&list, "::"), 2);
     EXPECT_STREQ(list, "3");
 }
 
 TEST(Values, FloatsFollowAtof)
 {
-    char list[] = "0.5,1,abc, 2.25e1";
-    for (double v : {0.5, 1.0, 0.0, 22.5, -1.0}) EXPECT_DOUBLE_EQ(getValuef(list), v);
-    char empty[] = ",0.8";
-    EXPECT_DOUBLE_EQ(getValuef(empty), -1.0);
-    EXPECT_DOUBLE_EQ(getValuef(empty), 0.8);
+    const char* list = "0.5,1,abc, 2.25e1";
+    for (double v : {0.5, 1.0, 0.0, 22.5, -1.0}) EXPECT_DOUBLE_EQ(getValuef(&list), v);
+    const char* empty = ",0.8";
+    EXPECT_DOUBLE_EQ(getValuef(&empty), -1.0);
+    EXPECT_DOUBLE_EQ(getValuef(&empty), 0.8);
 }
 
 // --- strings ---
 TEST(Values, StringTokensKeepTheirBlanks)
 {
-    char list[] = "a=x, b=y";
+    const char* list = "a=x, b=y";
     char token[40];
-    EXPECT_EQ(getString(token, sizeof token, list), 3);
+    EXPECT_EQ(getString(token, sizeof token, &list), 3);
     EXPECT_STREQ(token, "a=x");
-    EXPECT_EQ(getString(token, sizeof token, list), 4);
+    EXPECT_EQ(getString(token, sizeof token, &list), 4);
     EXPECT_STREQ(token, " b=y");
-    EXPECT_EQ(getString(token, sizeof token, list), -1);
+    EXPECT_EQ(getString(token, sizeof token, &list), -1);
     EXPECT_STREQ(token, " b=y"); // an exhausted list leaves the destination alone
-    char emptyFirst[] = ",next";
-    EXPECT_EQ(getString(token, sizeof token, emptyFirst), -1);
+    const char* emptyFirst = ",next";
+    EXPECT_EQ(getString(token, sizeof token, &emptyFirst), -1);
     EXPECT_STREQ(token, ""); // an empty token empties the destination
     EXPECT_STREQ(emptyFirst, "next");
 }
@@ -59,18 +60,18 @@ TEST(Values, StringTokensKeepTheirBlanks)
 TEST(Values, LongTokensAreCut)
 {
     std::string text = std::string(100, 'x') + ",after";
-    std::vector<char> list(text.c_str(), text.c_str() + text.size() + 1);
+    const char* list = text.c_str();
     char token[41];
     memset(token, '#', sizeof token);
-    EXPECT_EQ(getString(token, 40, list.data()), 39);
+    EXPECT_EQ(getString(token, 40, &list), 39);
     EXPECT_EQ(std::string(token), std::string(39, 'x'));
     EXPECT_EQ(token[40], '#'); // nothing written past the 40 bytes
-    EXPECT_EQ(getString(token, 40, list.data()), 5);
+    EXPECT_EQ(getString(token, 40, &list), 5);
     EXPECT_STREQ(token, "after");
     // Numeric tokens are cut to 1023 characters: 1020 blanks and "123"; the "4" is dropped.
     text = std::string(1020, ' ') + "1234," + std::string(1020, ' ') + "2.57,6";
-    list.assign(text.c_str(), text.c_str() + text.size() + 1);
-    EXPECT_EQ(getValue(list.data()), 123);
-    EXPECT_DOUBLE_EQ(getValuef(list.data()), 2.5);
-    EXPECT_EQ(getValue(list.data()), 6); // the list goes on behind a cut token
+    list = text.c_str();
+    EXPECT_EQ(getValue(&list), 123);
+    EXPECT_DOUBLE_EQ(getValuef(&list), 2.5);
+    EXPECT_EQ(getValue(&list), 6); // the list goes on behind a cut token
 }
