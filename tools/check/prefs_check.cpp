@@ -163,12 +163,12 @@ static int tokenColumn(const prefsPlaces& p, int line, const char* key, bool (*p
     size_t start = at + strlen(key);
     std::vector<char> list(text.begin() + (long)start, text.end());
     list.push_back('\0');
-    size_t total = strlen(list.data());
+    const char* rest = list.data();
     int column = 0;
     char token[1024];
     for (int index = 0;; index++) {
-        size_t offset = total - strlen(list.data());
-        if (getString(token, sizeof token, list.data()) == -1) break;
+        size_t offset = (size_t)(rest - list.data());
+        if (getString(token, sizeof token, &rest) == -1) break;
         if (pick ? pick(token, wanted) : index == *(const int*)wanted) column = (int)(start + offset) + 1;
     }
     return column;
