@@ -3,6 +3,7 @@
 #include "content/catalogue.h"
 #include "platform/files.h"
 #include "platform/dirlist.h"
+#include "text/encoding.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -110,6 +111,7 @@ static void addArticle(const char* name, void* user)
     articleEntry e{};
     snprintf(e.name, sizeof e.name, "%s", name);
     e.text = readWholeFile(path);
+    convertUtf8ToLatin1(e.text, path);
     if (!e.text || !paginate(&e)) {
         releaseEntry(&e);
         listing->failed = true;

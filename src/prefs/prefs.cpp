@@ -4,6 +4,7 @@
 #include "app/screen.h"
 #include "prefs/values.h"
 #include "platform/files.h"
+#include "text/encoding.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -172,6 +173,7 @@ static char* readScrollFile(const char* path, int* opened)
         for (char* lf = (char*)memchr(text, '\n', got); lf; lf = (char*)memchr(lf, '\n', got - (lf - text)))
             *lf = ' ';
     }
+    convertUtf8ToLatin1(text, path);
     fclose(file);
     return text;
 }

@@ -1,27 +1,94 @@
-// Owns tag recognition and its diagnostics. isTag never changes the text and keeps nothing
-// between calls; its searches may run to the end of the whole text, so they use the
-// library's vectorised searches (strchr, strstr), which also stop at the terminator without
-// measuring the text first.
+// Owns tag recognition and its diagnostics. isTag never changes the text. While a text is
+// laid out (a tag-text scope), it remembers where the next ']' and the next closing tag of
+// each kind lie, so that a tag left open does not send every row on a search to the end of
+// the text: rows walk forward, and each remembered answer holds for every later lookup up
+// to the place it found. Outside a scope every lookup searches afresh, with the same result.
 #include "text/markup.h"
-#include <cstdio>
+#include "platform/report.h"
 #include <cstring>
+
+// One remembered search: from `from` on, the first match is `found` (null: none to the end).
+struct searchMemo {
+    const char* from;
+    const char* found;
+};
+
+enum { MEMO_BRACKET, MEMO_MI_END, MEMO_MUSIC_END, MEMOS };
+
+static struct {
+    int depth;                // nesting of tagTextBegin calls
+    const char* text;         // the text of the outermost scope
+    searchMemo memo[MEMOS];
+    const char* reported[16]; // per check: the furthest tag already reported in this scope
+} scope;
+
+void tagTextBegin(const char* text)
+{
+    if (scope.depth++ > 0) return;
+    memset(&scope, 0, sizeof scope);
+    scope.depth = 1;
+    scope.text = text;
+}
+
+void tagTextEnd()
+{
+    if (scope.depth > 0) scope.depth--;
+}
+
+static const char* search(int which, const char* from)
+{
+    if (which == MEMO_BRACKET) return strchr(from, ']');
+    return strstr(from, which == MEMO_MI_END ? "[/mi]" : "[/music]");
+}
+
+static const char* find(int which, const char* from)
+{
+    if (scope.depth == 0 || from < scope.text) return search(which, from);
+    searchMemo& m = scope.memo[which];
+    if (m.from && from >= m.from && (!m.found || from <= m.found)) return m.found;
+    m.from = from;
+    m.found = search(which, from);
+    return m.found;
+}
+
+const char* findTagBracket(const char* from) { return find(MEMO_BRACKET, from); }
 
 struct openingTag {
     const char* opening;
-    const char* closing;     // the end tag that must follow later, or null
+    int closing;             // memo of the end tag that must follow later, or -1
     int result;
+    int checks;              // index of its two checks in checkNames
     const char* noBracket;   // diagnostics
     const char* noClosing;
 };
 
-static const openingTag menuItemTag = {"[mi=", "[/mi]", TAG_MI, "Start menu item found, but no end ']'!\n",
-                                       "Start menu item found, but no end tag '[/mi]'!\n"};
-static const openingTag musicTag = {"[music=", "[/music]", TAG_MUSIC, "Start music found, but no end ']'!\n",
-                                    "Start music found, but no end tag '[/music]'!\n"};
-static const openingTag colourTag = {"[col=", nullptr, TAG_COL, "Start text color found, but no end ']'!\n",
-                                     nullptr};
-static const openingTag backgroundTag = {"[bkg=", nullptr, TAG_BKG,
-                                         "Start background found, but no end ']'!\n", nullptr};
+static const char* const checkNames[] = {"menu-item-no-bracket", "menu-item-no-end-tag", "music-no-bracket",
+                                         "music-no-end-tag",     "colour-no-bracket",    "",
+                                         "background-no-bracket", "",                    "tag-too-long"};
+enum { CHECK_TAG_TOO_LONG = 8 };
+
+static const openingTag menuItemTag = {"[mi=", MEMO_MI_END, TAG_MI, 0, "Start menu item found, but no end ']'!",
+                                       "Start menu item found, but no end tag '[/mi]'!"};
+static const openingTag musicTag = {"[music=", MEMO_MUSIC_END, TAG_MUSIC, 2, "Start music found, but no end ']'!",
+                                    "Start music found, but no end tag '[/music]'!"};
+static const openingTag colourTag = {"[col=", -1, TAG_COL, 4, "Start text color found, but no end ']'!", nullptr};
+static const openingTag backgroundTag = {"[bkg=", -1, TAG_BKG, 6, "Start background found, but no end ']'!",
+                                         nullptr};
+
+// A malformed tag is told once however often rows look at it (the report service then
+// counts the occurrences per article).
+static bool firstLookAt(int check, const char* tag)
+{
+    if (scope.depth == 0 || tag < scope.text) return true;
+    if (scope.reported[check] && tag <= scope.reported[check]) return false;
+    scope.reported[check] = tag;
+    return true;
+}
+
+static void tell(int check, const char* tag, const char* message)
+{
+    if (firstLookAt(check, tag)) report(nullptr, 0, REPORT_WARNING, checkNames[check], "%s", message);
+}
 
 static int startsWith(const char* text, const char* prefix)
 {
@@ -31,16 +98,14 @@ static int startsWith(const char* text, const char* prefix)
 static int openTag(const openingTag& tag, const char* text, int* length, char* value, int size)
 {
     int valueStart = (int)strlen(tag.opening);
-    const char* bracket = strchr(text + valueStart, ']');
+    const char* bracket = find(MEMO_BRACKET, text + valueStart);
     if (!bracket) {
-        fputs(tag.noBracket, stderr);
+        tell(tag.checks, text, tag.noBracket);
         return TAG_NONE;
     }
-    if (tag.closing) {
-        if (!strstr(bracket + 1, tag.closing)) {
-            fputs(tag.noClosing, stderr);
-            return TAG_NONE;
-        }
+    if (tag.closing >= 0 && !find(tag.closing, bracket + 1)) {
+        tell(tag.checks + 1, text, tag.noClosing);
+        return TAG_NONE;
     }
     int valueEnd = (int)(bracket - text);
     if (value && !copyTagText(value, text, valueStart, valueEnd, size)) return TAG_NONE;
@@ -70,8 +135,11 @@ int isTag(const char* text, int* length, char* value, int size)
 int copyTagText(char* destination, const char* source, int start, int end, int size)
 {
     if (end - start > size - 1) {
-        // The whole rest of the text, right-aligned in a field as wide as the buffer.
-        fprintf(stderr, "Tag to long! (%*s)\n", size > 0 ? size : 0, source + start);
+        // The rest of the text, right-aligned in a field as wide as the buffer; the message
+        // holds a line, so a long text is not measured to its end.
+        int field = size > 0 ? size : 0;
+        report(nullptr, 0, REPORT_WARNING, checkNames[CHECK_TAG_TOO_LONG], "Tag to long! (%*.*s)", field,
+               field > 1000 ? field : 1000, source + start);
         return 0;
     }
     memcpy(destination, source + start, (size_t)(end - start));

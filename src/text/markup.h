@@ -6,3 +6,12 @@ enum { TAG_NONE = 0, TAG_MI = 1, TAG_MI_END = 2, TAG_MUSIC = 3, TAG_MUSIC_END = 
 
 int isTag(const char* text, int* length, char* value, int size);
 int copyTagText(char* destination, const char* source, int start, int end, int size);
+
+// Between these two calls the text (NUL-terminated, unchanged meanwhile) is being laid out:
+// lookups inside it remember their searches, so recognising every tag of it costs time linear
+// in its length, and a malformed tag is reported once. Calls nest; the outermost text counts.
+void tagTextBegin(const char* text);
+void tagTextEnd();
+
+// The first ']' at or after from, or null (remembered like isTag's searches).
+const char* findTagBracket(const char* from);
