@@ -71,7 +71,12 @@ int itemFirstRecord(int index)
 {
     if (index < numberOfConstantMenuSelections || index >= numberOfMenuSelections) return index;
     if (index >= MAX_MENU_SELECTIONS) return index;
-    return firstRecordOf[index];
+    // Records written by others (not by drawing) have no first record of their own here.
+    int first = firstRecordOf[index];
+    if (first < numberOfConstantMenuSelections || first > index) return index;
+    const menuSelection &a = menuSelections[first], &b = menuSelections[index];
+    if (a.kind != b.kind || strncmp(a.link, b.link, sizeof a.link) != 0) return index;
+    return first;
 }
 
 static void setMode(pen& p, GLint mode)
