@@ -13,13 +13,20 @@ struct searchMemo {
     const char* found;
 };
 
+static const char* const checkNames[] = {"menu-item-no-bracket", "menu-item-no-end-tag", "music-no-bracket",
+                                         "music-no-end-tag",     "colour-no-bracket",    "",
+                                         "background-no-bracket", "",                    "tag-too-long"};
+enum { CHECK_TAG_TOO_LONG = 8, CHECKS = 9 };
+
 enum { MEMO_BRACKET, MEMO_MI_END, MEMO_MUSIC_END, MEMOS };
 
 static struct {
     int depth;                // nesting of tagTextBegin calls
     const char* text;         // the text of the outermost scope
     searchMemo memo[MEMOS];
-    const char* reported[16]; // per check: the furthest tag already reported in this scope
+    const char* reported[CHECKS]; // per check: the furthest tag already counted in this scope
+    const char* message[CHECKS];  // per check: its message, told once when the scope ends
+    int count[CHECKS];            // per check: how many malformed tags it found
 } scope;
 
 void tagTextBegin(const char* text)
@@ -30,9 +37,18 @@ void tagTextBegin(const char* text)
     scope.text = text;
 }
 
+// Each kind of malformed tag is told once per laid-out text, with how often it occurs:
+// reporting every occurrence would cost more than laying the text out.
 void tagTextEnd()
 {
-    if (scope.depth > 0) scope.depth--;
+    if (scope.depth == 0 || --scope.depth > 0) return;
+    for (int check = 0; check < CHECKS; check++) {
+        if (scope.count[check] == 1)
+            report(nullptr, 0, REPORT_WARNING, checkNames[check], "%s", scope.message[check]);
+        else if (scope.count[check] > 1)
+            report(nullptr, 0, REPORT_WARNING, checkNames[check], "%s (%d times)", scope.message[check],
+                   scope.count[check]);
+    }
 }
 
 static const char* search(int which, const char* from)
@@ -62,10 +78,6 @@ struct openingTag {
     const char* noClosing;
 };
 
-static const char* const checkNames[] = {"menu-item-no-bracket", "menu-item-no-end-tag", "music-no-bracket",
-                                         "music-no-end-tag",     "colour-no-bracket",    "",
-                                         "background-no-bracket", "",                    "tag-too-long"};
-enum { CHECK_TAG_TOO_LONG = 8 };
 
 static const openingTag menuItemTag = {"[mi=", MEMO_MI_END, TAG_MI, 0, "Start menu item found, but no end ']'!",
                                        "Start menu item found, but no end tag '[/mi]'!"};
@@ -75,19 +87,18 @@ static const openingTag colourTag = {"[col=", -1, TAG_COL, 4, "Start text color 
 static const openingTag backgroundTag = {"[bkg=", -1, TAG_BKG, 6, "Start background found, but no end ']'!",
                                          nullptr};
 
-// A malformed tag is told once however often rows look at it (the report service then
-// counts the occurrences per article).
-static bool firstLookAt(int check, const char* tag)
-{
-    if (scope.depth == 0 || tag < scope.text) return true;
-    if (scope.reported[check] && tag <= scope.reported[check]) return false;
-    scope.reported[check] = tag;
-    return true;
-}
-
+// Inside a scope a malformed tag is counted once however often rows look at it, and told
+// when the scope ends; outside one it is told at once.
 static void tell(int check, const char* tag, const char* message)
 {
-    if (firstLookAt(check, tag)) report(nullptr, 0, REPORT_WARNING, checkNames[check], "%s", message);
+    if (scope.depth == 0 || tag < scope.text) {
+        report(nullptr, 0, REPORT_WARNING, checkNames[check], "%s", message);
+        return;
+    }
+    if (scope.reported[check] && tag <= scope.reported[check]) return;
+    scope.reported[check] = tag;
+    scope.message[check] = message;
+    scope.count[check]++;
 }
 
 static int startsWith(const char* text, const char* prefix)

@@ -4,6 +4,7 @@
 // terminate whatever the row width.
 #include "prefs/prefs.h"
 #include "text/layout.h"
+#include "platform/report.h"
 #include "text/markup.h"
 #include <climits>
 #include <gtest/gtest.h>
@@ -46,6 +47,7 @@ protected:
     std::vector<laidRow> rowsOf(const std::string& text)
     {
         std::vector<laidRow> rows;
+        reportFlush(); // each case's messages are first ones
         testing::internal::CaptureStderr();
         paginate(hold(text), nullptr, collect, &rows);
         err = testing::internal::GetCapturedStderr();
@@ -146,6 +148,9 @@ TEST_F(Layout, RowsOfShortTexts)
         {10, "[ni]abcd fghij[/col] klm", 2, {{4, 10, 20, 'p', 1, 0, 6}, {21, 3, 24, 'p', 1, 0}}},
         {70, "[ni]abc\n[col=#ff0000]def", 2, {{4, 4, 8, 'p', 1, 0, 0}, {8, 3, 24, 'i', 1, 0, 13}}},
         {70, "[ni][mi=x]abc", 1, {{4, 9, 13, 'p', 1, 0}}, "Start menu item found, but no end tag '[/mi]'!\n"},
+        // However often rows look at them, malformed tags are told once a kind, with a count.
+        {10, "[ni][mi=a [mi=b [mi=c[col=", 3, {}, "Start menu item found, but no end ']'! (3 times)\n"
+                                                 "Start text color found, but no end ']'!\n"},
         {70, "[ni][col=" + std::string(300, 'c') + "]ab", 1, {{4, 2, 312, 'p', 1, 0, 306}}, ""},
     };
     for (const rowCase& c : cases) {
