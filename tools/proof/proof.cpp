@@ -2,6 +2,7 @@
 // Run in a magazine directory; reads prefs.txt and lays articles out with the viewer's code.
 #include "content/catalogue.h"
 #include "prefs/prefs.h"
+#include "text/encoding.h"
 #include "text/layout.h"
 #include <cerrno>
 #include <climits>
@@ -37,6 +38,7 @@ static char* readText(const char* path)
         return nullptr;
     }
     text[size] = '\0';
+    convertUtf8ToLatin1(text, path); // laid out as the viewer lays out what it read
     return text;
 }
 
