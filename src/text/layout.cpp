@@ -205,7 +205,7 @@ int paginate(char* text, pageStart* pages, rowVisitor visit, void* context)
     int pos = 0;
     int newLine = 1;
     long long rows = 0;
-    tagTextBegin(text);
+    tagTextBegin(text, 1);
     for (;;) {
         rows++;
         if (rows > rowsPerPage) {

@@ -23,25 +23,34 @@ enum { MEMO_BRACKET, MEMO_MI_END, MEMO_MUSIC_END, MEMOS };
 static struct {
     int depth;                // nesting of tagTextBegin calls
     const char* text;         // the text of the outermost scope
+    int tell;                 // 0: malformed tags were told when the text was paginated
     searchMemo memo[MEMOS];
     const char* reported[CHECKS]; // per check: the furthest tag already counted in this scope
     const char* message[CHECKS];  // per check: its message, told once when the scope ends
     int count[CHECKS];            // per check: how many malformed tags it found
 } scope;
 
-void tagTextBegin(const char* text)
+void tagTextBegin(const char* text, int tell)
 {
     if (scope.depth++ > 0) return;
     memset(&scope, 0, sizeof scope);
     scope.depth = 1;
     scope.text = text;
+    scope.tell = tell;
 }
 
 // Each kind of malformed tag is told once per laid-out text, with how often it occurs:
 // reporting every occurrence would cost more than laying the text out.
 void tagTextEnd()
 {
-    if (scope.depth == 0 || --scope.depth > 0) return;
+    if (scope.depth == 0 || --scope.depth > 0 || !scope.tell) return;
+    // Loading counts an article's pages, then records them: the second walk over the same
+    // text finds the same tags and tells nothing new.
+    static const char* lastText = nullptr;
+    static int lastCount[CHECKS];
+    if (scope.text == lastText && memcmp(lastCount, scope.count, sizeof lastCount) == 0) return;
+    lastText = scope.text;
+    memcpy(lastCount, scope.count, sizeof lastCount);
     for (int check = 0; check < CHECKS; check++) {
         if (scope.count[check] == 1)
             report(nullptr, 0, REPORT_WARNING, checkNames[check], "%s", scope.message[check]);

@@ -9,8 +9,10 @@ int copyTagText(char* destination, const char* source, int start, int end, int s
 
 // Between these two calls the text (NUL-terminated, unchanged meanwhile) is being laid out:
 // lookups inside it remember their searches, so recognising every tag of it costs time linear
-// in its length, and a malformed tag is reported once. Calls nest; the outermost text counts.
-void tagTextBegin(const char* text);
+// in its length, and each kind of malformed tag is reported once, with a count, at the end
+// (not at all when tell is 0: drawing a page that pagination already reported on). Calls
+// nest; the outermost text counts.
+void tagTextBegin(const char* text, int tell);
 void tagTextEnd();
 
 // The first ']' at or after from, or null (remembered like isTag's searches).

@@ -308,7 +308,7 @@ static void carryIntoPage(pen& p, const char* page)
     if (!articleArray || currentArticle < 0 || currentArticle >= articles) return;
     const articleEntry& a = articleArray[currentArticle];
     if (!a.text || a.numberOfPages < 1 || page <= a.text || page > a.pages[a.numberOfPages - 1].start) return;
-    tagTextBegin(a.text);
+    tagTextBegin(a.text, 0);
     for (const char* c = a.text; c < page;) {
         const char* bracket = (const char*)memchr(c, '[', (size_t)(page - c));
         if (!bracket) break;
@@ -351,7 +351,7 @@ void drawText(int title, int newLine, int background)
     glEnable(GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, texture[0].id);
     glBegin(GL_QUADS);
-    tagTextBegin(texts);
+    tagTextBegin(texts, 0); // pagination told of its malformed tags
     drawRows(p, texts, newLine);
     tagTextEnd();
     // An item still open at the page's end is clickable up to where the page stops.
