@@ -144,7 +144,7 @@ static void breakFullRow(const rowScan& s, const char* overflow, int width, rowL
     int endless = gap > 0.0f && widen <= 0;
     if (gap > 0.0f && widen > 0) out->spaceFactor = gap / (float)widen + 1.0f;
     if (endless || out->spaceFactor > 1.5f || out->spaceFactor < 0.0f) {
-        if (s.beforeLast != ' ') {
+        if (s.beforeLast != ' ' || s.lastBreak < 0) { // no break at all: always cut
             out->length = s.cols - 1;
             out->tags = s.tagsAtCut;
             out->spaceFactor = 1.0f;
