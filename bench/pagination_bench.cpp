@@ -1,6 +1,8 @@
 // Pagination throughput on a 1 MB article with paragraphs, headings, links and colours,
 // next to `wc -w` on the same file in the same run; and the cost of 100 KB of menu-item
-// tags that are never closed, where every tag searches the rest of the text in vain.
+// tags that are never closed, and 1 MB of each kind of malformed tag against 1 MB of plain
+// words: tag lookups are remembered per text, so none of them may cost more than a few
+// times the plain text.
 // Run: build/pagination_bench (figures in bytes_per_second; wall-clock time throughout,
 // since wc runs in a child process).
 #include "prefs/prefs.h"
@@ -121,9 +123,35 @@ static void BracketlessMenuItems100KB(benchmark::State& state)
     silencedPaginate(state, repeatTo("[mi=", 100 * 1024));
 }
 
+// The malformed cases at 1 MB, against 1 MB of plain words (no tags at all).
+static void PlainWords1MB(benchmark::State& state) { paginateLoop(state, repeatTo("plain words here ", 1 << 20), false); }
+static void UnclosedMenuItems1MB(benchmark::State& state)
+{
+    silencedPaginate(state, repeatTo("[mi=_NEXT]next page ", 1 << 20));
+}
+static void BracketlessMenuItems1MB(benchmark::State& state) { silencedPaginate(state, repeatTo("[mi=", 1 << 20)); }
+static void UnclosedMusic1MB(benchmark::State& state)
+{
+    silencedPaginate(state, repeatTo("[music=a.mod]tune[/mi] ", 1 << 20));
+}
+static void BracketlessColours1MB(benchmark::State& state)
+{
+    silencedPaginate(state, repeatTo("[col=1 0 0 1 red ", 1 << 20));
+}
+static void BracketlessBackgrounds1MB(benchmark::State& state)
+{
+    silencedPaginate(state, repeatTo("[bkg=x.ppm\n", 1 << 20));
+}
+
 BENCHMARK(Paginate1MB)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(CountAndRecordPages1MB)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(WcWords1MB)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(UnclosedMenuItems100KB)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BracketlessMenuItems100KB)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(PlainWords1MB)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(UnclosedMenuItems1MB)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BracketlessMenuItems1MB)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(UnclosedMusic1MB)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BracketlessColours1MB)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BracketlessBackgrounds1MB)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -5,6 +5,7 @@
 #include "platform/dirlist.h"
 #include "platform/report.h"
 #include <cerrno>
+#include "text/encoding.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -125,6 +126,7 @@ static void addArticle(const char* name, void* user)
     snprintf(e.name, sizeof e.name, "%s", name);
     bool skip = false;
     e.text = readWholeFile(path, &skip);
+    convertUtf8ToLatin1(e.text, path);
     if (!e.text || !paginate(&e, path)) {
         releaseEntry(&e);
         if (!skip) listing->failed = true;

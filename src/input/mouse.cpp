@@ -8,9 +8,14 @@
 #include "input/pointer.h"
 #include "music/link.h"
 #include "text/navigation.h"
+#include "text/render.h"
 #include <cstring>
 
 int mouseOverMenuItem = -1;
+
+// Where the pointer was last seen, in the chosen resolution's pixels.
+static bool pointerSeen = false;
+static float pointerX, pointerY;
 
 // freeglut's button codes; without a wheel callback the wheel arrives as buttons 3 to 6
 // (vertical, then horizontal), which are no input here.
@@ -50,12 +55,12 @@ static void toScreen(int x, int y, float* sx, float* sy)
     *sy = (float)py;
 }
 
-void processMousePassiveMotion(int x, int y)
+// The item under the last pointer position; the records of one wrapped item count as its first.
+static void hoverAtPointer()
 {
-    float sx, sy;
-    toScreen(x, y, &sx, &sy);
     int old = mouseOverMenuItem;
-    mouseOverMenuItem = findSelectionAt(menuSelections, numberOfMenuSelections, 0, sx, sy);
+    int found = pointerSeen ? findSelectionAt(menuSelections, numberOfMenuSelections, 0, pointerX, pointerY) : -1;
+    mouseOverMenuItem = found >= 0 ? itemFirstRecord(found) : -1;
     hoverChange c = decideHover(old, mouseOverMenuItem, numberOfConstantMenuSelections, currentPointer);
     if (c.pointer >= 0) setPointer(c.pointer);
     if (c.redraw) firstrun = 1;
@@ -69,6 +74,15 @@ int linkWordIndex(const char* link)
     for (int i = 0; i < NUMBER_OF_LINK_WORDS; i++)
         if (strcmp(link, LINK_WORDS[i]) == 0) return i;
     return -1;
+}
+
+void refreshHover() { hoverAtPointer(); }
+
+void processMousePassiveMotion(int x, int y)
+{
+    toScreen(x, y, &pointerX, &pointerY);
+    pointerSeen = true;
+    hoverAtPointer();
 }
 
 // True when `link` is one of the link words (it has then been carried out).

@@ -15,6 +15,9 @@ int linkWordIndex(const char* link);
 
 void processMouse(int button, int state, int x, int y);
 void processMousePassiveMotion(int x, int y);
+// Finds the hovered item again from where the pointer was last seen, once a page's items are
+// registered anew (after any page or article change); requests a redraw when that changes.
+void refreshHover();
 
 // True when (x, y), in the chosen resolution's pixels, lies strictly inside the record's
 // rectangle: a point on an edge is outside.

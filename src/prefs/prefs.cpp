@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include "text/encoding.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -313,6 +314,7 @@ static char* readScrollFile(const char* path, int* opened)
         text[got] = '\0';
         joinLines(text, got);
     }
+    convertUtf8ToLatin1(text, path);
     fclose(file);
     return text;
 }

@@ -5,7 +5,6 @@
 #include "prefs/prefs.h"
 #include "text/markup.h"
 #include <climits>
-#include <cstdio>
 #include <cstring>
 
 enum {
@@ -88,7 +87,7 @@ static int startRow(const char* text, int* pos, int* newLine, rowLayout* out)
     *newLine = 0;
     if (startsWith(p, "[bkg=")) {
         // A heading may follow the background tag; otherwise the row is plain and unindented.
-        const char* bracket = strchr(p + 5, ']');
+        const char* bracket = findTagBracket(p + 5);
         if (bracket && startsWith(bracket + 1, "[h1]")) {
             out->scale = 2.0f;
             *pos = (int)(bracket + 5 - text);
@@ -110,7 +109,7 @@ struct rowScan {
     int cols;
     int spaces;
     int lastBreak;      // column of the last space or hyphen, -1 for none
-    int hyphenSeen;
+    int breakIsHyphen;  // 1 when that last break is a hyphen
     char beforeLast;    // the character in column cols - 2
     int tags;           // at column cols
     int tagsAtBreak;    // at column lastBreak
@@ -129,18 +128,29 @@ static void breakFullRow(const rowScan& s, const char* overflow, int width, rowL
         if (s.spaces > 0) out->spaceFactor = 1.0f - (float)next / (float)s.spaces;
         return;
     }
-    out->length = s.lastBreak + s.hyphenSeen;
-    out->tags = s.hyphenSeen ? s.tagsAfterBreak : s.tagsAtBreak;
-    float gap = (float)(width - out->indent) / out->scale - (float)s.lastBreak;
-    if (s.spaces != 1)
-        out->spaceFactor = gap / (float)(s.spaces - 1) + 1.0f;
-    else
-        fputs("This should not happend ever!!!!\n", stderr);
-    if ((out->spaceFactor > 1.5f || out->spaceFactor < 0.0f) && s.beforeLast != ' ') {
-        out->length = s.cols - 1;
-        out->tags = s.tagsAtCut;
-        out->spaceFactor = 1.0f;
-        out->cut = 1;
+    // A hyphen stays on the row and every space widens; at a space the row ends before it
+    // and the spaces before it widen. Nothing to widen would need endless growth.
+    int widen;
+    if (s.breakIsHyphen) {
+        out->length = s.lastBreak + 1;
+        out->tags = s.tagsAfterBreak;
+        widen = s.spaces;
+    } else {
+        out->length = s.lastBreak;
+        out->tags = s.tagsAtBreak;
+        widen = s.spaces - 1;
+    }
+    float gap = (float)(width - out->indent) / out->scale - (float)out->length;
+    int endless = gap > 0.0f && widen <= 0;
+    if (gap > 0.0f && widen > 0) out->spaceFactor = gap / (float)widen + 1.0f;
+    if (endless || out->spaceFactor > 1.5f || out->spaceFactor < 0.0f) {
+        if (s.beforeLast != ' ' || s.lastBreak < 0) { // no break at all: always cut
+            out->length = s.cols - 1;
+            out->tags = s.tagsAtCut;
+            out->spaceFactor = 1.0f;
+            out->cut = 1;
+        }
+        // Before a space a finite factor stands; an endless one leaves the row short.
     }
 }
 
@@ -170,8 +180,8 @@ static void scanRow(const char* row, int width, int* newLine, rowLayout* out)
         if (c == ' ' || c == '-') {
             s.lastBreak = i;
             s.tagsAtBreak = s.tags;
+            s.breakIsHyphen = c == '-';
             if (c == ' ') s.spaces++;
-            else s.hyphenSeen = 1;
         }
     }
 }
@@ -195,6 +205,7 @@ int paginate(char* text, pageStart* pages, rowVisitor visit, void* context)
     int pos = 0;
     int newLine = 1;
     long long rows = 0;
+    tagTextBegin(text, 1);
     for (;;) {
         rows++;
         if (rows > rowsPerPage) {
@@ -209,8 +220,10 @@ int paginate(char* text, pageStart* pages, rowVisitor visit, void* context)
             continue;
         }
         if (visit) visit(&row, count, (int)rows, context);
-        if (row.ended) return count;
+        if (row.ended) break;
     }
+    tagTextEnd();
+    return count;
 }
 
 int getNumberOfPages(char* text, pageStart* pages) { return paginate(text, pages, nullptr, nullptr); }

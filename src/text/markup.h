@@ -6,3 +6,14 @@ enum { TAG_NONE = 0, TAG_MI = 1, TAG_MI_END = 2, TAG_MUSIC = 3, TAG_MUSIC_END = 
 
 int isTag(const char* text, int* length, char* value, int size);
 int copyTagText(char* destination, const char* source, int start, int end, int size);
+
+// Between these two calls the text (NUL-terminated, unchanged meanwhile) is being laid out:
+// lookups inside it remember their searches, so recognising every tag of it costs time linear
+// in its length, and each kind of malformed tag is reported once, with a count, at the end
+// (not at all when tell is 0: drawing a page that pagination already reported on). Calls
+// nest; the outermost text counts.
+void tagTextBegin(const char* text, int tell);
+void tagTextEnd();
+
+// The first ']' at or after from, or null (remembered like isTag's searches).
+const char* findTagBracket(const char* from);

@@ -4,9 +4,11 @@
 #include "text/render.h"
 #include "app/composition.h"
 #include "app/screen.h"
+#include "content/catalogue.h"
 #include "elements/picture.h"
 #include "input/mouse.h"
 #include "prefs/prefs.h"
+#include "text/encoding.h"
 #include "text/layout.h"
 #include "text/markup.h"
 #include <GL/gl.h>
@@ -18,9 +20,13 @@ static const int ARTICLE_FONT_SPACING_X = 0;
 
 glyphCellRect glyphCell(unsigned char ch)
 {
-    int k = ch < 32 ? 0 : ch - 32;
     int perRow = FONT_CHARACTERS_ROW_TEXTURE > 0 ? FONT_CHARACTERS_ROW_TEXTURE : 1;
     float f = FONT_SIZE_TEXTURE;
+    // Each font fills half of the atlas: the large one ends at code 159, so an accented
+    // letter there is drawn as its base letter rather than as a cell of the small font.
+    int cells = f > 0.0f ? perRow * (int)(0.5f / f + 0.5f) : 0;
+    if (ch - 32 >= cells) ch = latin1BaseLetter(ch);
+    int k = ch < 32 || ch - 32 >= cells ? 0 : ch - 32;
     glyphCellRect c;
     c.s0 = (float)(k % perRow) * f;
     c.t0 = (float)(k / perRow) * f + FONT_STARTY;
@@ -47,12 +53,35 @@ struct pen {
     float scale, spaceFactor;
     float colour[4];       // red, green, blue, alpha
     int inItem, hover;
-    int item;              // record of the item opened by this call, -1 for none
+    int item;              // record of the open item on this row, -1 for none (yet)
     int originPending;
+    int kind;              // the open item's kind and link, for its records on later rows
+    char link[sizeof menuSelections[0].link];
+    int first;             // the open item's first record, -1 for none
+    int continues;         // the open item goes on from an earlier row: its next glyph
+                           // begins a new record of it
+    GLint mode;            // texture environment mode in force
 };
 
-static void setMode(GLint mode)
+// For every article item record, the first record of its item: a link wrapped over several
+// rows has one record per row, and they light up together.
+static int firstRecordOf[MAX_MENU_SELECTIONS];
+
+int itemFirstRecord(int index)
 {
+    if (index < numberOfConstantMenuSelections || index >= numberOfMenuSelections) return index;
+    if (index >= MAX_MENU_SELECTIONS) return index;
+    // Records written by others (not by drawing) have no first record of their own here.
+    int first = firstRecordOf[index];
+    if (first < numberOfConstantMenuSelections || first > index) return index;
+    const menuSelection &a = menuSelections[first], &b = menuSelections[index];
+    if (a.kind != b.kind || strncmp(a.link, b.link, sizeof a.link) != 0) return index;
+    return first;
+}
+
+static void setMode(pen& p, GLint mode)
+{
+    p.mode = mode;
     glEnd();
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, (GLfloat)mode);
     glBegin(GL_QUADS);
@@ -69,31 +98,53 @@ static void tagValue(const char* tag, int length, char* value, int size)
     value[n > 0 ? n : 0] = '\0';
 }
 
-static void openItem(pen& p, int kind, const char* link)
+// A new record of the open item, empty until its first glyph and its row's end are seen.
+static void addRecord(pen& p)
 {
     int n = numberOfMenuSelections;
-    p.inItem = 1;
     p.originPending = 1;
-    p.hover = 0;
     p.item = -1;
     if (n < 0 || n >= MAX_MENU_SELECTIONS) return; // table full: drawn, not clickable
     menuSelection& s = menuSelections[n];
-    s.kind = kind;
-    snprintf(s.link, sizeof s.link, "%.*s", (int)sizeof s.link - 1, link); // cut to 39
-    s.x0 = s.y0 = s.x1 = s.y1 = 0.0f; // empty until its glyphs and closing tag are seen
+    s.kind = p.kind;
+    snprintf(s.link, sizeof s.link, "%s", p.link);
+    s.x0 = s.y0 = s.x1 = s.y1 = 0.0f;
     numberOfMenuSelections = n + 1;
+    if (p.first < 0) p.first = n;
+    firstRecordOf[n] = p.first;
     p.item = n;
-    p.hover = n == mouseOverMenuItem;
+    p.hover = p.first == mouseOverMenuItem;
 }
 
-static void closeItem(pen& p)
+static void openItem(pen& p, int kind, const char* link)
+{
+    p.inItem = 1;
+    p.kind = kind;
+    snprintf(p.link, sizeof p.link, "%.*s", (int)sizeof p.link - 1, link); // cut to 39
+    p.first = -1;
+    p.continues = 0;
+    p.hover = 0;
+    addRecord(p);
+}
+
+// Ends the open item's record where the pen stands: at its closing tag or its row's end.
+static void closeRecord(pen& p)
 {
     if (p.item >= 0 && !p.originPending) {
         menuSelection& s = menuSelections[p.item];
         s.x1 = ((float)TEXT_STARTX + p.x * p.scale + 16.0f) * SCREEN_RATIO_X;
         s.y1 = (p.y + 16.0f) * SCREEN_RATIO_Y;
+        p.item = -1;
     }
+}
+
+static void closeItem(pen& p)
+{
+    closeRecord(p);
+    p.item = -1;
+    p.first = -1;
     p.inItem = 0;
+    p.continues = 0;
     p.hover = 0;
 }
 
@@ -118,22 +169,21 @@ static void actOnTag(pen& p, int kind, const char* tag, int length)
     case TAG_MUSIC:
         tagValue(tag, length, value, sizeof value);
         openItem(p, kind == TAG_MUSIC ? 1 : 0, value);
-        setMode(GL_MODULATE);
+        setMode(p, GL_MODULATE);
         break;
     case TAG_MI_END:
     case TAG_MUSIC_END:
         // A closing tag whose item opened on an earlier page touches no record.
         closeItem(p);
-        p.item = -1;
-        setMode(GL_REPLACE);
+        setMode(p, GL_REPLACE);
         break;
     case TAG_COL:
         tagValue(tag, length, value, sizeof value);
         setColour(p, value);
-        setMode(GL_MODULATE);
+        setMode(p, GL_MODULATE);
         break;
     case TAG_COL_END:
-        setMode(GL_REPLACE);
+        setMode(p, GL_REPLACE);
         break;
     default: // the background tag: chosen by the frame composer
         break;
@@ -156,6 +206,11 @@ static void drawGlyph(pen& p, unsigned char ch)
         else glColor4f(0.8f, 0.8f, 1.0f, 1.0f);
     } else {
         glColor4fv(p.colour);
+    }
+    // The open item goes on from an earlier row or page: this row's part is a record too.
+    if (p.continues) {
+        p.continues = 0;
+        addRecord(p);
     }
     if (p.originPending && p.item >= 0) {
         menuSelections[p.item].x0 = gx * SCREEN_RATIO_X;
@@ -206,13 +261,73 @@ static void drawRows(pen& p, const char* text, int newLine)
             glColor3f(1, 1, 1);
             glyphQuad(glyphCell('-'), (float)TEXT_STARTX + p.x * p.scale, p.y, 16.0f * p.scale, 16.0f);
         }
+        // An item still open ends its record with the row; its next row gets one of its own.
+        if (p.inItem && p.item >= 0 && !p.originPending) {
+            closeRecord(p);
+            p.continues = 1;
+        }
         if (row.ended) return;
     }
 }
 
+// The highlight belongs to the page it was found on: on another page (or article) the
+// record with the same index is another item, so none is lit until the pointer is asked.
+static void forgetHoverOnNewPage(const char* page)
+{
+    static const char* shown = nullptr;
+    if (page != shown && mouseOverMenuItem >= numberOfConstantMenuSelections) mouseOverMenuItem = -1;
+    shown = page;
+}
+
+// A tag of an earlier page, for what it leaves in force where this page begins.
+static void carryTag(pen& p, int kind, const char* tag, int length)
+{
+    char value[256];
+    if (kind == TAG_MI || kind == TAG_MUSIC) {
+        tagValue(tag, length, value, sizeof value);
+        p.inItem = p.continues = 1;
+        p.kind = kind == TAG_MUSIC ? 1 : 0;
+        snprintf(p.link, sizeof p.link, "%.*s", (int)sizeof p.link - 1, value);
+        p.mode = GL_MODULATE;
+    } else if (kind == TAG_MI_END || kind == TAG_MUSIC_END) {
+        p.inItem = p.continues = 0;
+        p.mode = GL_REPLACE;
+    } else if (kind == TAG_COL) {
+        tagValue(tag, length, value, sizeof value);
+        setColour(p, value);
+        p.mode = GL_MODULATE;
+    } else if (kind == TAG_COL_END) {
+        p.mode = GL_REPLACE;
+    }
+}
+
+// A page of the shown article goes on with the colour, mode and open item that the tags
+// of the pages before it leave, as if they had been drawn.
+static void carryIntoPage(pen& p, const char* page)
+{
+    if (!articleArray || currentArticle < 0 || currentArticle >= articles) return;
+    const articleEntry& a = articleArray[currentArticle];
+    if (!a.text || a.numberOfPages < 1 || page <= a.text || page > a.pages[a.numberOfPages - 1].start) return;
+    tagTextBegin(a.text, 0);
+    for (const char* c = a.text; c < page;) {
+        const char* bracket = (const char*)memchr(c, '[', (size_t)(page - c));
+        if (!bracket) break;
+        int length = 0;
+        int kind = isTag(bracket, &length, nullptr, 0);
+        carryTag(p, kind, bracket, length);
+        c = kind == TAG_NONE ? bracket + 1 : bracket + length;
+    }
+    tagTextEnd();
+}
+
 void drawText(int title, int newLine, int background)
 {
-    pen p = {0.0f, (float)(TEXT_STARTY - 32 * title), 1.0f, 1.0f, {1, 1, 1, 1}, 0, 0, -1, 0};
+    pen p = {};
+    p.y = (float)(TEXT_STARTY - 32 * title);
+    p.scale = p.spaceFactor = 1.0f;
+    for (float& c : p.colour) c = 1.0f;
+    p.item = p.first = -1;
+    p.mode = GL_REPLACE;
     numberOfMenuSelections = numberOfConstantMenuSelections < MAX_MENU_SELECTIONS
                                  ? numberOfConstantMenuSelections
                                  : MAX_MENU_SELECTIONS;
@@ -220,22 +335,27 @@ void drawText(int title, int newLine, int background)
     if (!texts) return;
     if (title) {
         if (!articleShowTitle) return;
-        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        p.mode = GL_MODULATE;
         p.colour[0] = articleTitleColor.r;
         p.colour[1] = articleTitleColor.g;
         p.colour[2] = articleTitleColor.b;
         p.colour[3] = articleTitleColor.a;
     } else {
-        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        carryIntoPage(p, texts);
+        forgetHoverOnNewPage(texts);
     }
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, (GLfloat)p.mode);
     // Depth values are of no use to text; a test left on would let the blank, taller
     // quads of widened spaces hide the top of the next row's glyphs.
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, texture[0].id);
     glBegin(GL_QUADS);
+    tagTextBegin(texts, 0); // pagination told of its malformed tags
     drawRows(p, texts, newLine);
+    tagTextEnd();
     // An item still open at the page's end is clickable up to where the page stops.
     if (p.inItem) closeItem(p);
     glEnd();
+    if (!title) refreshHover();
 }

@@ -16,3 +16,7 @@ void glyphQuad(const glyphCellRect& cell, float x, float y, float w, float h);
 // Registers the page's "[mi=" and "[music=" items behind the constant menu selections, at
 // most up to the table's end; rectangles are in window pixels.
 void drawText(int title, int newLine, int background);
+
+// The first record of the item that record index belongs to: an item wrapped over several
+// rows has one record per row. Any other index is returned as it is.
+int itemFirstRecord(int index);

@@ -31,8 +31,9 @@ MENUS = [
 ARTICLE_PAGES = {"01_Aaaaaa": 4, "02_Bbbb": 2, "03_Cc": 1}
 TITLE_LENGTH = {6: "01_Aaaaaa", 4: "02_Bbbb", 2: "03_Cc"}
 
-# Page 1 of the first article: an article link on its first row, a tune item on its second.
-LINK_ROW, TUNE_ROW = 0, 1
+# Page 1 of the first article: an article link on its first row, a tune item on its second,
+# and a link wrapped over its last two rows.
+LINK_ROW, TUNE_ROW, WRAPPED_ROW = 0, 1, 2
 LINK_TEXT = "LINKLINK"
 
 
@@ -52,7 +53,8 @@ def articles():
     lines = ["[ni]AAAA AAAA"] * 4
     lines += ["[ni][mi=02_Bbbb]" + LINK_TEXT + "[/mi]",
               "[ni][music=second.mod]TUNETUNE[/music]",
-              "[ni]BBBB", "[ni]BBBB"]
+              # An article link wrapped over two rows: the first breaks at its hyphen.
+              "[ni]BBBB [mi=03_Cc]" + "X" * 34 + "-YYYY[/mi]"]
     lines += ["[ni]CCCC"] * 6
     return {
         "01_Aaaaaa": "\n".join(lines),                 # 14 rows: 4 pages of 4 rows
@@ -219,6 +221,22 @@ class MouseReading(ReadingCase):
 
         # The tune item only talks to the player: the page stays.
         self.click_design(v, *row_center(TUNE_ROW, 3))
+        self.assertShows(self.shot(v), "01_Aaaaaa", 1)
+
+        # A wrapped link is lit on both rows, red on both under the pointer, and a click on
+        # its second row follows it.
+        s = self.shot(v, park=False)
+        for row, column in ((WRAPPED_ROW, 10), (WRAPPED_ROW + 1, 1)):
+            p = s.body_pixel(row, column)
+            self.assertTrue(lit(p) and p[2] > p[0], "wrapped link row %d: %s" % (row, p))
+        v.move(*v.design_to_screen(*row_center(WRAPPED_ROW + 1, 2)))
+        s = self.shot(v, park=False)
+        for row, column in ((WRAPPED_ROW, 10), (WRAPPED_ROW + 1, 1)):
+            self.assertLess(s.body_pixel(row, column)[1], 60, "hovered row %d" % row)
+        self.click_design(v, *row_center(WRAPPED_ROW + 1, 2))
+        self.assertShows(self.shot(v), "03_Cc", 0)
+        self.click_menu(v, "_NEXT")
+        self.click_menu(v, "_NPAGE")
         self.assertShows(self.shot(v), "01_Aaaaaa", 1)
 
         # The article link opens its article at page 0.

@@ -4,6 +4,7 @@
 // terminate whatever the row width.
 #include "prefs/prefs.h"
 #include "text/layout.h"
+#include "platform/report.h"
 #include "text/markup.h"
 #include <climits>
 #include <gtest/gtest.h>
@@ -17,6 +18,12 @@ struct laidRow {
 };
 
 static char kindOf(const rowLayout& r) { return r.scale == 2.0f ? 'h' : r.indent ? 'i' : 'p'; }
+static std::string rep(const std::string& s, int n)
+{
+    std::string out;
+    while (n-- > 0) out += s;
+    return out;
+}
 
 static void collect(const rowLayout* row, int page, int rowOnPage, void* context)
 {
@@ -40,6 +47,7 @@ protected:
     std::vector<laidRow> rowsOf(const std::string& text)
     {
         std::vector<laidRow> rows;
+        reportFlush(); // each case's messages are first ones
         testing::internal::CaptureStderr();
         paginate(hold(text), nullptr, collect, &rows);
         err = testing::internal::GetCapturedStderr();
@@ -114,9 +122,17 @@ TEST_F(Layout, RowsOfShortTexts)
         {20, "[ni]aaaa bbbb cccc ddd fghij", 0, {{4, 18, 22, 'p', 5.0 / 3.0, 0}}},
         // The cut test counts visible columns, not bytes.
         {20, "[ni][col=#102030]aaaa[/col] bbbb cccc ddd fghij", 0, {{4, 18, 41, 'p', 5.0 / 3.0, 0, 19}}},
-        {10, "[ni]a b c d e-fghij", 2, {{4, 10, 14, 'p', 4.0 / 3.0, 0}, {14, 5, 19, 'p', 1, 0}}},
-        {10, "[ni]abcd efghijkl", 2, {{4, 4, 8, 'p', 1, 0}, {9, 8, 17, 'p', 1, 0}},
-         "This should not happend ever!!!!\n"},
+        // Regression: a hyphen break kept the hyphen but measured its gap as a space break's,
+        // over one space fewer, so the row ran past the margin (1.4444 for a row of 67).
+        {10, "[ni]a b c d e-fghij", 2, {{4, 10, 14, 'p', 1, 0}, {14, 5, 19, 'p', 1, 0}}},
+        {70, "[ni]" + rep("abcde ", 10) + "xxxxxx-" + std::string(12, 'y') + " end", 0,
+         {{4, 67, 71, 'p', 1.3, 0}}},
+        // A space break ends before the space, also after an earlier hyphen.
+        {20, "[ni]aa-bb ccc ddd eeeee fghij", 2, {{4, 19, 23, 'p', 4.0 / 3.0, 0}, {24, 5, 29, 'p', 1, 0}}},
+        // One space: nothing to widen; cut like an unbreakable row, or short before a blank.
+        {10, "[ni]abcd efghijkl", 2, {{4, 9, 13, 'p', 1, 1}, {13, 4, 17, 'p', 1, 0}}, ""},
+        {10, "[ni]abcdefgh ijklm", 2, {{4, 8, 12, 'p', 1, 0}, {13, 5, 18, 'p', 1, 0}}, ""},
+        {10, "[ni]abcdefg-hijkl", 2, {{4, 9, 13, 'p', 1, 1}, {13, 4, 17, 'p', 1, 0}}},
         // A word longer than a row is split with hyphens.
         {10, "[ni]abcdefghijklmnopqrstuvwxyz", 3,
          {{4, 9, 13, 'p', 1, 1}, {13, 9, 22, 'p', 1, 1}, {22, 8, 30, 'p', 1, 0}}},
@@ -132,6 +148,9 @@ TEST_F(Layout, RowsOfShortTexts)
         {10, "[ni]abcd fghij[/col] klm", 2, {{4, 10, 20, 'p', 1, 0, 6}, {21, 3, 24, 'p', 1, 0}}},
         {70, "[ni]abc\n[col=#ff0000]def", 2, {{4, 4, 8, 'p', 1, 0, 0}, {8, 3, 24, 'i', 1, 0, 13}}},
         {70, "[ni][mi=x]abc", 1, {{4, 9, 13, 'p', 1, 0}}, "Start menu item found, but no end tag '[/mi]'!\n"},
+        // However often rows look at them, malformed tags are told once a kind, with a count.
+        {10, "[ni][mi=a [mi=b [mi=c[col=", 3, {}, "Start menu item found, but no end ']'! (3 times)\n"
+                                                 "Start text color found, but no end ']'!\n"},
         {70, "[ni][col=" + std::string(300, 'c') + "]ab", 1, {{4, 2, 312, 'p', 1, 0, 306}}, ""},
     };
     for (const rowCase& c : cases) {

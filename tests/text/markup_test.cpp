@@ -2,6 +2,7 @@
 // lines, missing brackets and closing tags with their diagnostics, the 255/256-character
 // value limit of a buffer, and what is plain text.
 #include "text/markup.h"
+#include "platform/report.h"
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@ static tagResult tagAt(const std::string& text, int size = 256)
     tagResult r = {0, -7, "untouched", ""};
     char value[1024];
     snprintf(value, sizeof value, "untouched");
+    reportFlush(); // each case's message is a first one
     testing::internal::CaptureStderr();
     r.result = isTag(text.c_str(), &r.length, size ? value : nullptr, size);
     r.err = testing::internal::GetCapturedStderr();
@@ -105,6 +107,7 @@ TEST(Markup, A255CharacterValueFitsA256ByteBufferA256OneIsRefused)
 TEST(Markup, CopyTagTextNeedsRoomForTheTerminator)
 {
     char destination[8];
+    reportFlush();
     testing::internal::CaptureStderr();
     EXPECT_EQ(copyTagText(destination, "[col=ab]xy", 5, 7, 2), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Tag to long! (ab]xy)\n");

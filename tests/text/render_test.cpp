@@ -5,10 +5,15 @@
 // mended faults: the 256-record table bound, the 39-character link, stray closing tags.
 #include "app/composition.h"
 #include "app/screen.h"
+#include "app/viewport.h"
+#include "content/catalogue.h"
 #include "elements/render_fixtures.h"
 #include "input/mouse.h"
 #include "prefs/prefs.h"
+#include "text/encoding.h"
+#include "text/layout.h"
 #include "text/render.h"
+#include <array>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -54,6 +59,11 @@ protected:
         EXPECT_TRUE(closeTo(p.r, r) && closeTo(p.g, g) && closeTo(p.b, b))
             << (int)p.r << "," << (int)p.g << "," << (int)p.b << " != " << r << "," << g << "," << b;
     }
+    static void point(int x, int y) // the window as large as the picture: pixels are units
+    {
+        setWindowSize(SCREEN_WIDTH, SCREEN_HEIGHT);
+        processMousePassiveMotion(x, y);
+    }
     static void expectRect(const menuSelection& s, float x0, float y0, float x1, float y1)
     {
         EXPECT_FLOAT_EQ(s.x0, x0);
@@ -94,6 +104,35 @@ TEST_F(Render, JustifiedSqueezedAndCutRows)
     EXPECT_TRUE(shows(80 + 16 * 18, 160, 's'));
     EXPECT_TRUE(shows(80 + 16 * 19, 160, '-'));
     EXPECT_TRUE(shows(80, 176, 't'));
+}
+
+// Regression: a row broken after a hyphen reached x = 1222 against a margin of 1200.
+TEST_F(Render, AHyphenRowEndsAtTheMargin)
+{
+    MAX_CHARACTERS_ROW = 70;
+    std::string row = "[ni]";
+    for (int i = 0; i < 10; i++) row += "abcde ";
+    draw((row + "xxxxxx-" + std::string(12, 'y') + " end").c_str());
+    EXPECT_TRUE(shows(1200 - 16, 160, '-'));
+    for (int x = 1200; x < 1280; x += 4) EXPECT_EQ(designPixel(x, 162).r, 0) << x;
+}
+
+// UTF-8 is read as Latin-1: the small font has the accented cells, the large one shows
+// the base letter instead of a cell of the other font.
+TEST_F(Render, AUtf8ArticleShowsItsAccents)
+{
+    std::string utf8 = "[ni]caf\xC3\xA9 \xE2\x80\x9Cok\xE2\x80\x9D \xE2\x80\x94 \xE6\x97\xA5.";
+    EXPECT_EQ(convertUtf8ToLatin1(utf8.data(), "Articles/x"), 1);
+    EXPECT_STREQ(utf8.c_str(), "[ni]caf\xE9 \"ok\" - ?.");
+    draw(utf8.c_str());
+    EXPECT_TRUE(shows(80 + 3 * 16, 160, 'e'));
+    EXPECT_TRUE(shows(80 + 5 * 16, 160, '"'));
+    open(1);
+    draw(utf8.c_str());
+    EXPECT_TRUE(closeTo(code(80 + 3 * 16, 160).r, fontCharAlpha(0xE9)));
+    std::string latin1 = "caf\xE9 \xE2\x80"; // not UTF-8: byte for byte
+    EXPECT_EQ(convertUtf8ToLatin1(latin1.data(), "x"), 0);
+    EXPECT_EQ(latin1, "caf\xE9 \xE2\x80");
 }
 
 // A tag opening a paragraph belongs to that paragraph's row, as in pagination: the
@@ -152,14 +191,6 @@ TEST_F(Render, ColourOrItemEndInsideTheOtherTurnsTheRestWhite)
     draw("[ni][col=1 0 0 1]a[mi=_NEXT]b[/mi]c[/col]"); // and an item's end inside a span
     EXPECT_EQ(quarter(80, 160).g, 0);
     EXPECT_TRUE(closeTo(quarter(112, 160).g, 255));
-}
-
-TEST_F(Render, HoveredItemIsRed)
-{
-    mouseOverMenuItem = 3; // the second item of the page
-    draw("[ni][mi=a]x[/mi] [mi=b]y[/mi]");
-    expectRgb(quarter(80, 160), 204, 204, 255);
-    expectRgb(quarter(112, 160), 255, 0, 0);
 }
 
 // --- item records ---
@@ -227,19 +258,116 @@ TEST_F(Render, StrayClosingTagChangesNoRecord)
     EXPECT_FLOAT_EQ(menuSelections[2].x1, 80 + 16 + 6 * 16 + 16);
 }
 
-TEST_F(Render, ItemsOverTwoRowsCutByThePageEndOrWithoutGlyphs)
+TEST_F(Render, ItemsWithoutGlyphsOrPastTheirPageEnd)
 {
-    // The first row breaks after "cccccc" with its two spaces 1.5 cells wide.
-    draw("[ni]aaaaa bbbbbb [mi=_NEXT]cccccc dddd[/mi] e");
-    expectRect(menuSelections[2], 80 + 14 * 16, 160, 80 + 4 * 16 + 16, 192);
     MAX_ROWS = 0;
     draw("[ni]see [mi=_NEXT]more\n[ni]text[/mi]");
+    ASSERT_EQ(numberOfMenuSelections, 3);
     expectRect(menuSelections[2], 80 + 4 * 16, 160, 80 + 8 * 16 + 16, 176);
     // An item with no visible glyph gets an empty rectangle, not the record's old one.
     menuSelections[2] = {1, 1, 500, 500, 0, "old"};
     draw("[ni]a[mi=_NEXT][/mi]b");
     EXPECT_EQ(menuSelections[2].x0, 0.0f);
     EXPECT_EQ(menuSelections[2].x1, 0.0f);
+}
+
+// Regression: a wrapped item had one rectangle from its first glyph to its closing tag's
+// row, inverted (dead) when it ended further left than it began, else covering other text.
+TEST_F(Render, WrappedItemsHaveARecordPerRowThatLightTogether)
+{
+    struct { const char* text; std::vector<std::array<float, 4>> rects; } cases[] = {
+        // The first row breaks after "cccccc" with its two spaces 1.5 cells wide.
+        {"[ni]aaaaa bbbbbb [mi=_NEXT]cccccc dddd[/mi] e", {{304, 160, 416, 176}, {80, 176, 160, 192}}},
+        {"[ni]aaaa bbbb cccc [music=t.mod]ffff gggg[/music] hh", {{336, 160, 416, 176},
+                                                                 {80, 176, 80 + 4 * 16 + 16, 192}}},
+        // Closed right behind a line feed: the next row holds none of its glyphs.
+        {"[ni]see [mi=y]link\n[/mi]zz", {{80 + 4 * 16, 160, 80 + 8 * 16 + 16, 176}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        draw(c.text);
+        ASSERT_EQ(numberOfMenuSelections, 2 + (int)c.rects.size());
+        for (size_t i = 0; i < c.rects.size(); i++) {
+            const menuSelection& s = menuSelections[2 + i];
+            expectRect(s, c.rects[i][0], c.rects[i][1], c.rects[i][2], c.rects[i][3]);
+            EXPECT_STREQ(s.link, menuSelections[2].link);
+            EXPECT_EQ(s.kind, menuSelections[2].kind);
+        }
+    }
+    // The pointer on the second row lights both rows, and another item stays blue.
+    draw("[ni]aaaaa bbbbbb [mi=_NEXT]cccccc dddd[/mi] [mi=x]e[/mi]");
+    point(100, 184);
+    EXPECT_EQ(mouseOverMenuItem, 2);
+    draw("[ni]aaaaa bbbbbb [mi=_NEXT]cccccc dddd[/mi] [mi=x]e[/mi]");
+    expectRgb(quarter(304, 160), 255, 0, 0);
+    expectRgb(quarter(80, 176), 255, 0, 0);
+    expectRgb(quarter(80 + 5 * 16, 176), 204, 204, 255);
+    point(1000, 900);
+}
+
+// An article whose page 2 opens inside a link and a colour span (one row a page).
+class RenderPages : public Render {
+protected:
+    std::string body;
+    pageStart pages[8];
+    articleEntry entry{};
+    void paginateArticle(const char* t)
+    {
+        MAX_ROWS = 0;
+        body = t;
+        entry.text = body.data();
+        entry.pages = pages;
+        entry.numberOfPages = getNumberOfPages(entry.text, pages);
+        articleArray = &entry;
+        articles = 1;
+        currentArticle = 0;
+    }
+    void drawPage(int k)
+    {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        texts = pages[k].start;
+        drawText(0, pages[k].newLine, 0);
+    }
+    void TearDown() override
+    {
+        point(2000, 2000);
+        articleArray = nullptr, articles = 0;
+        Render::TearDown();
+    }
+};
+
+// Regression: the rest of a link or colour span on the next page was plain white text.
+TEST_F(RenderPages, ItemsAndColoursGoOnOverThePageEnd)
+{
+    paginateArticle("[ni]aa [mi=_NEXT]bb\n[ni]cc[/mi] [col=1 0 0 1]dd\n[ni]ee[/col]");
+    ASSERT_EQ(entry.numberOfPages, 3);
+    drawPage(1);
+    ASSERT_EQ(numberOfMenuSelections, 3);
+    EXPECT_STREQ(menuSelections[2].link, "_NEXT");
+    expectRect(menuSelections[2], 80, 160, 80 + 2 * 16 + 16, 176);
+    expectRgb(quarter(80, 160), 204, 204, 255);
+    expectRgb(quarter(80 + 3 * 16, 160), 255, 0, 0);
+    drawPage(2);
+    expectRgb(quarter(80, 160), 255, 0, 0);
+}
+
+// Regression: after a page change the record with the hovered index stayed red, though it
+// is another item under no pointer.
+TEST_F(RenderPages, TheHoverIsFoundAgainOnEveryNewPage)
+{
+    paginateArticle("[ni][mi=a]aaaa[/mi] bbbb\n[ni]cccc [mi=b]dddd[/mi]\n[ni][mi=c]eeee[/mi]");
+    drawPage(0);
+    point(100, 168); // on "aaaa"
+    EXPECT_EQ(mouseOverMenuItem, 2);
+    drawPage(1); // the first item of page 2 lies right of the pointer
+    expectRgb(quarter(80 + 5 * 16, 160), 204, 204, 255);
+    EXPECT_EQ(mouseOverMenuItem, -1);
+    firstrun = 0;
+    drawPage(2); // here it lies under the pointer: lit on the next drawing
+    EXPECT_EQ(mouseOverMenuItem, 2);
+    EXPECT_EQ(firstrun, 1);
+    drawPage(2);
+    expectRgb(quarter(80, 160), 255, 0, 0);
 }
 
 // --- title and background ---

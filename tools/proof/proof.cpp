@@ -6,6 +6,7 @@
 #include "platform/report.h"
 #include "png.h"
 #include "prefs/prefs.h"
+#include "text/encoding.h"
 #include "text/layout.h"
 #include <cerrno>
 #include <climits>
@@ -43,6 +44,7 @@ static char* readText(const char* path)
         return nullptr;
     }
     text[size] = '\0';
+    convertUtf8ToLatin1(text, path); // laid out as the viewer lays out what it read
     return text;
 }
 
