@@ -76,8 +76,8 @@ int convertUtf8ToLatin1(char* text, const char* file)
     }
     *out = '\0';
     if (missing > 0)
-        report(file, 0, REPORT_WARNING, "utf8-no-cell", "%d characters have no cell in the font, shown as '?'",
-               missing);
+        report(file, 0, REPORT_WARNING, "utf8-no-cell", "%d character%s no cell in the font, shown as '?'",
+               missing, missing == 1 ? " has" : "s have");
     return missing;
 }
 

@@ -326,7 +326,7 @@ TEST_F(Prefs, EveryRefusedOrSuspiciousValueIsReportedAtItsLine)
          "E2:prefs-scroll-file-name E2:prefs-scroll-file-name E2:prefs-scroll-file-name E2:scroll-file-size "
          "E2:scroll-file-size E3:prefs-startup-image-name",
          [&big, &whole] {
-             EXPECT_EQ(std::string(scrollTexts[2]), whole);
+             EXPECT_EQ(std::string(scrollTexts[2]), whole.substr(0, whole.size() - 2) + "\xe9"); // shown in Latin-1
              EXPECT_STREQ(scrollTexts[0], "b");
              EXPECT_EQ(std::string(scrollTexts[1]), big); // first MiB, without half a character
              EXPECT_STREQ(startupImageName, ""); EXPECT_EQ(mode, 2);
