@@ -61,9 +61,8 @@ ARTICLES = {
     "04_A_title_much_longer_than_half_a_row_holds": b"Text.\n",           # title-too-long
 }
 
-# (file, line, severity, check); None where the viewer's own diagnostics name the finding.
-# VIEWER marks the rows that come through the viewer's report sink: they appear once the
-# prefs, content and tag messages are routed through report() with file and line.
+# (file, line, severity, check); VIEWER marks the findings the viewer's own code tells
+# through the report service (the checker places its tag messages and names their level).
 EXPECTED = [
     ("Articles/01_Welcome", 2, "error", "link-target"),
     ("Articles/01_Welcome", 3, "error", "music-target"),
@@ -82,36 +81,37 @@ EXPECTED = [
     ("Articles/01_Welcome", 13, "error", "link-too-long"),
     ("Articles/01_Welcome", 14, "warning", "heading-too-long"),
     ("Articles/01_Welcome", 15, "error", "link-not-closed"),
-    ("Articles/01_Welcome", 16, None, None),  # VIEWER: "no end tag '[/mi]'", placed by the checker
+    ("Articles/01_Welcome", 16, "error", "menu-item-no-end-tag"),  # VIEWER once tags go through report()
     ("Articles/01_Welcome~", 1, "warning", "backup-file"),
     ("Articles/02_Story", 1, "error", "background-missing"),
     ("Articles/02_Story", 47, "warning", "empty-last-page"),
     ("Articles/02_story", 1, "warning", "name-case"),
     ("Articles/03_Empty", 1, "warning", "empty-article"),
     ("Articles/04_A_title_much_longer_than_half_a_row_holds", 1, "warning", "title-too-long"),
-    ("Images/comment.ppm", 1, "error", None),  # VIEWER: its header message; until then the checker's own
+    ("Images/comment.ppm", 1, "error", "ppm-header"),  # VIEWER
     ("Images/photo.ppm", 1, "error", "picture-format"),
-    ("Images/short.ppm", 1, None, None),      # VIEWER: raster shorter than the header says
+    ("Images/short.ppm", 1, "error", "ppm-short"),  # VIEWER
     ("Menus/b_bottom.ppm", 1, "warning", "menu-width"),
     ("Menus/c_extra.ppm", 1, "warning", "menu-unused"),
-    ("Pointers/pointers.iff", 1, "error", None),  # the checker's, unless the viewer's loader says why
+    ("Pointers/pointers.iff", 1, "error", "pointer-sheet"),  # VIEWER: the system pointer shows
     ("Songs/bad.mod", 1, "error", "song-decode"),
     ("Songs/good.mod", 1, "warning", "name-case"),
     ("prefs.txt", 3, "error", "coordinates"),
     ("prefs.txt", 4, "error", "menu-link"),
-    ("prefs.txt", 5, None, None),   # VIEWER: unknown-looking key, ARTICLE_ROWS suggested
-    ("prefs.txt", 6, None, None),   # VIEWER: row width 2 refused
-    ("prefs.txt", 7, None, None),   # VIEWER: negative rows refused
+    ("prefs.txt", 5, "warning", "prefs-unknown-key"),  # VIEWER, ARTICLE_ROWS suggested
+    ("prefs.txt", 6, "error", "prefs-row-width"),      # VIEWER
+    ("prefs.txt", 7, "error", "prefs-rows-negative"),  # VIEWER
     ("prefs.txt", 8, "error", "startup-image"),
-    ("prefs.txt", 10, "error", "coordinates"),
-    ("prefs.txt", 11, None, None),  # VIEWER: one length for two scroll texts
-    ("prefs.txt", 12, None, None),  # VIEWER: scroll file missing.txt can't be read
+    # Line 10's coordinates are gone once line 16 sets the scroll texts anew.
+    ("prefs.txt", 11, "warning", "prefs-scroll-length-count"),  # VIEWER
+    ("prefs.txt", 12, "warning", "prefs-scroll-files-count"),   # VIEWER
+    ("prefs.txt", 12, "error", "scroll-file-unreadable"),       # VIEWER
     ("prefs.txt", 13, "warning", "shortcut-shadows-key"),
     ("prefs.txt", 13, "error", "shortcut-target"),
     ("prefs.txt", 13, "warning", "shortcut-blank"),
     ("prefs.txt", 14, "error", "shortcut-target"),
     ("prefs.txt", 15, "error", "coordinates"),
-    ("prefs.txt", 16, None, None),  # VIEWER: 300 scroll texts refused
+    ("prefs.txt", 16, "error", "prefs-scrolltexts-limit"),  # VIEWER: cut to 256
 ]
 # Findings placed at a column: (file, line, check) -> column.
 COLUMNS = {

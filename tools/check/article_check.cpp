@@ -252,13 +252,39 @@ static bool markerActs(const articleScan& s, long at, bool heading)
     return false;
 }
 
+// An opening the viewer's tag reader refused without telling (it tells through the report
+// service once the text engine routes its tag messages there): named with its words.
+static void tellRefusedOpening(articleScan& s, const char* p, int line, int column)
+{
+    static const struct {
+        const char *opening, *closing, *noBracket, *noClosing;
+    } tags[] = {{"[mi=", "[/mi]", "menu-item", "Start menu item found, but no end tag '[/mi]'!"},
+                {"[music=", "[/music]", "music", "Start music found, but no end tag '[/music]'!"},
+                {"[col=", nullptr, "colour", nullptr},
+                {"[bkg=", nullptr, "background", nullptr}};
+    static const char* const what[] = {"menu item", "music", "text color", "background"};
+    for (size_t k = 0; k < 4; k++) {
+        if (!startsWith(p, tags[k].opening)) continue;
+        const char* bracket = strchr(p + strlen(tags[k].opening), ']');
+        std::string check = tags[k].noBracket;
+        if (!bracket)
+            addFindingf(s.path, line, column, SEVERITY_ERROR, (check + "-no-bracket").c_str(),
+                        "Start %s found, but no end ']'!", what[k]);
+        else if (tags[k].closing && !strstr(bracket + 1, tags[k].closing))
+            addFinding(s.path, line, column, SEVERITY_ERROR, (check + "-no-end-tag").c_str(), tags[k].noClosing);
+    }
+}
+
 // A '[' that starts no tag: a marker out of place, or a misspelt tag, is shown as text.
-static void checkNotATag(articleScan& s, long at, int line, int column)
+static void checkNotATag(articleScan& s, long at, int line, int column, bool told)
 {
     const char* p = s.text + at;
     static const char* const openings[] = {"[mi=", "[music=", "[col=", "[bkg="};
     for (const char* o : openings)
-        if (startsWith(p, o)) return; // the viewer's tag reader says why
+        if (startsWith(p, o)) {
+            if (!told) tellRefusedOpening(s, p, line, column);
+            return;
+        }
     if (startsWith(p, "[h1]") || startsWith(p, "[ni]")) {
         if (!markerActs(s, at, p[1] == 'h'))
             addFindingf(s.path, line, column, SEVERITY_WARNING, "marker-as-text",
@@ -329,6 +355,7 @@ static void walkText(articleScan& s)
         int step = 1;
         if (s.text[i] == '[') {
             int length = 0;
+            size_t before = findingCount();
             setSinkPosition(s.path.c_str(), line, column);
             int kind = isTag(s.text + i, &length, nullptr, 0);
             clearSinkPosition();
@@ -336,7 +363,7 @@ static void walkText(articleScan& s)
                 actOnTag(s, kind, i, length, line, column);
                 step = length;
             } else {
-                checkNotATag(s, i, line, column);
+                checkNotATag(s, i, line, column, findingCount() != before);
             }
         } else {
             step = checkByte(s, i, line, column);

@@ -99,9 +99,8 @@ bool checkCatalogue()
                     "an article can't be read, and then the viewer shows no article at all");
         return false;
     }
-    if (names.empty())
-        addFindingf("Articles", 0, 0, SEVERITY_ERROR, "catalogue", "there are no articles: the viewer shows "
-                    "a black page");
+    // The viewer tells the folder's count; each file it leaves out is named here instead.
+    dropViewerFindings("Articles", "too-many-files");
     for (const std::string& n : names)
         if (findArticle(n.c_str()) < 0)
             addFindingf("Articles/" + n, 0, 0, SEVERITY_ERROR, "too-many-files",
@@ -138,10 +137,12 @@ void checkSongs()
     std::vector<std::string> names = listNames("Songs");
     checkNames("Songs", names, "lists it as a tune");
     readSongNames();
+    dropViewerFindings("Songs", "too-many-files"); // each tune left out is named below
+    dropViewerFindings("Songs", "tune-name-length");
     for (const std::string& n : names) {
         std::string path = "Songs/" + n;
         if (findSong(n.c_str()) >= 0) checkDecodes(path);
-        else if (!viewerReported(path))
+        else
             addFindingf(path, 0, 0, SEVERITY_ERROR, "too-many-files",
                         "is left out of the tune list (at most %d tunes, names of at most 55 characters)",
                         MAX_SONGS);
@@ -165,22 +166,17 @@ static const char* otherFormat(const std::string& path)
     return nullptr;
 }
 
-// Loads one picture as the viewer does; returns its pixels (or null) and names what is wrong
-// when the viewer's reader refuses it without saying why.
+// Loads one picture as the viewer does, whose reader tells why it refuses one; returns its
+// pixels (or null). A picture of another format is named as what it is.
 static unsigned char* loadPicture(const std::string& path, int mode, long* w, long* h)
 {
     unsigned char* pixels = LoadPPM(path.c_str(), w, h, mode);
     if (pixels) return pixels;
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) return nullptr;
     const char* other = otherFormat(path);
-    if (other) dropViewerFindings(path); // "can't scan the header" says less than what it is
-    if (other)
-        addFindingf(path, 0, 0, SEVERITY_ERROR, "picture-format",
-                    "is %s, but the viewer reads only binary PPM (P6, maximum 255)", other);
-    else if (!viewerReported(path))
-        addFindingf(path, 0, 0, SEVERITY_ERROR, "picture-unreadable",
-                    "can't be read as a binary PPM (P6, maximum 255, within the viewer's size limits)");
+    if (!other) return nullptr;
+    dropViewerFindings(path); // "can't scan the header" says less than what it is
+    addFindingf(path, 0, 0, SEVERITY_ERROR, "picture-format",
+                "is %s, but the viewer reads only binary PPM (P6, maximum 255)", other);
     return nullptr;
 }
 
@@ -272,13 +268,7 @@ static void checkFont(pictureFacts* facts)
 {
     const char* path = "Fonts/font4.pbm";
     long w, h;
-    unsigned char* rgba = loadPicture(path, 2, &w, &h);
-    struct stat st;
-    if (!rgba && stat(path, &st) != 0) {
-        addFindingf(path, 0, 0, SEVERITY_ERROR, "font-missing", "the font atlas is missing: the viewer draws "
-                    "solid blocks instead of letters");
-        return;
-    }
+    unsigned char* rgba = loadPicture(path, 2, &w, &h); // a missing atlas is told by the viewer
     if (!rgba) return;
     if (w > 256 || h > 256)
         addFindingf(path, 0, 0, SEVERITY_ERROR, "font-size", "the font atlas is %ldx%ld: beyond 256x256 it is "
@@ -298,17 +288,8 @@ static void checkPointers()
     if (stat(path, &st) != 0)
         addFindingf(path, 0, 0, SEVERITY_WARNING, "pointer-sheet",
                     "the pointer sheet is missing: the viewer shows the system pointer");
-    else if (!loadPointers()) {
-        if (!viewerReported(path))
-            addFindingf(path, 0, 0, SEVERITY_ERROR, "pointer-sheet",
-                        "is no picture the viewer can read (an IFF ILBM with colour numbers): the system "
-                        "pointer shows instead");
-    } else if ((bmHeaderPointers.bmh_Width < POINTER_SIZE * POINTER_COLUMNS ||
-              bmHeaderPointers.bmh_Height < POINTER_SIZE * POINTER_ROWS) && !viewerReported(path))
-        addFindingf(path, 0, 0, SEVERITY_WARNING, "pointer-sheet",
-                    "is %dx%d, smaller than the %dx%d grid of %d shapes: the shapes beyond it stay empty",
-                    bmHeaderPointers.bmh_Width, bmHeaderPointers.bmh_Height, POINTER_SIZE * POINTER_COLUMNS,
-                    POINTER_SIZE * POINTER_ROWS, POINTER_SHAPES);
+    else
+        loadPointers(); // the viewer's loader tells a sheet it can't use, and one too small
     freePointers();
 }
 

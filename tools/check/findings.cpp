@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 static std::vector<finding> findings;
-static std::set<std::string> filesTheViewerNamed;
 static struct {
     bool set;
     std::string file;
@@ -35,7 +34,20 @@ void addFindingf(const std::string& file, int line, int column, severity level, 
     addFinding(file, line, column, level, check, message);
 }
 
-bool viewerReported(const std::string& file) { return filesTheViewerNamed.count(file) > 0; }
+size_t findingCount() { return findings.size(); }
+
+// The viewer tells these as warnings because it carries on; to a magazine's maker they mean a
+// page shows something other than was meant (a tag shown as text, a link that does not work,
+// the system pointer instead of the sheet's), so the checker counts them as errors.
+static bool meansError(const std::string& check)
+{
+    static const char* const checks[] = {"menu-item-no-bracket", "menu-item-no-end-tag", "music-no-bracket",
+                                         "music-no-end-tag", "colour-no-bracket", "background-no-bracket",
+                                         "tag-too-long", "pointer-sheet"};
+    for (const char* c : checks)
+        if (check == c) return true;
+    return false;
+}
 
 static void collect(const reportFinding& f)
 {
@@ -44,6 +56,7 @@ static void collect(const reportFinding& f)
                  f.message ? f.message : "", true};
     if (f.level == REPORT_WARNING) g.level = SEVERITY_WARNING;
     if (f.level == REPORT_NOTE) g.level = SEVERITY_NOTE;
+    if (meansError(g.check)) g.level = SEVERITY_ERROR;
     // A line end the viewer's text still carries (raw, or as report()'s escape) is no part of it.
     while (!g.message.empty() && g.message.back() == '\n') g.message.pop_back();
     if (g.message.size() >= 2 && g.message.compare(g.message.size() - 2, 2, "\\n") == 0)
@@ -53,7 +66,6 @@ static void collect(const reportFinding& f)
         g.line = position.line;
         g.column = position.column;
     }
-    filesTheViewerNamed.insert(g.file);
     findings.push_back(g);
 }
 
@@ -86,10 +98,12 @@ static bool same(const finding& a, const finding& b)
            a.message == b.message;
 }
 
-void dropViewerFindings(const std::string& file)
+void dropViewerFindings(const std::string& file, const char* check)
 {
     findings.erase(std::remove_if(findings.begin(), findings.end(),
-                                  [&](const finding& f) { return f.fromViewer && f.file == file; }),
+                                  [&](const finding& f) {
+                                      return f.fromViewer && f.file == file && (!check || f.check == check);
+                                  }),
                    findings.end());
 }
 

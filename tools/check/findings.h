@@ -20,11 +20,12 @@ void addFinding(const std::string& file, int line, int column, severity level, c
                 const std::string& message);
 __attribute__((format(printf, 6, 7))) void addFindingf(const std::string& file, int line, int column,
                                                        severity level, const char* check, const char* fmt, ...);
-// True when the viewer reported something about this file.
-bool viewerReported(const std::string& file);
-
-// Forgets what the viewer said about a file the checker names better itself.
-void dropViewerFindings(const std::string& file);
+// Forgets what the viewer said about a file the checker names better itself (any check, or
+// only `check`: a folder's summary where the checker names each file instead).
+void dropViewerFindings(const std::string& file, const char* check = nullptr);
+// How many findings are held so far: the checker adds its own fallback only where a call
+// into the viewer's code told nothing.
+size_t findingCount();
 
 // The viewer's diagnostics become findings. While a position is set, a finding about that
 // file without a line takes it: the checker's own pass over an article calls isTag at each

@@ -140,9 +140,7 @@ void readPrefs(prefsPlaces* places)
     learnPlaces(places);
     setSinkDiscarding(false);
     restoreDefaults(defaults);
-    if (loadPrefs(PREFS) != 0)
-        addFinding(PREFS, 0, 0, SEVERITY_ERROR, "prefs-unreadable",
-                   "can't be read: the viewer starts with every default");
+    loadPrefs(PREFS); // tells what it refuses, clamps or can't read, at its line
 }
 
 static int lineOf(const prefsPlaces& p, const std::string& name)
