@@ -11,6 +11,9 @@
 #include "music/link.h"
 #include "prefs/prefs.h"
 #include "text/render.h"
+#include "platform/report.h"
+#include <string>
+#include <vector>
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
@@ -29,6 +32,27 @@ static void stoppedWallClock(int64_t* sec, int64_t* usec)
     *usec = 0;
 }
 
+// What the loaders say about the magazine is held back until the proof is known to be drawn:
+// a refused request says one line, a drawn one says everything the viewer would.
+struct heldFinding {
+    std::string file, check, message;
+    int line;
+    reportLevel level;
+};
+static std::vector<heldFinding> held;
+
+static void holdFinding(const reportFinding& f)
+{
+    held.push_back({f.file, f.check, f.message, f.line, f.level});
+}
+
+void tellMagazineFindings()
+{
+    for (const heldFinding& f : held) report(f.file.c_str(), f.line, f.level, f.check.c_str(), "%s", f.message.c_str());
+    held.clear();
+    reportFlush();
+}
+
 bool openMagazine(int lowres)
 {
     computeScreenMetrics(lowres);
@@ -38,7 +62,9 @@ bool openMagazine(int lowres)
     }
     setWallClock(stoppedWallClock);
     getTimeWithStatus(CLOCK_START);
+    setReportSink(holdFinding);
     loadMagazine();
+    setReportSink(nullptr);
     changeSong = 0; // a proof plays no tune
     mode = 2;       // the magazine view, as after any startup picture
     if (articles < 1) {

@@ -7,6 +7,8 @@
 // or 1280x960. False, after one line on standard error, when nothing can be drawn.
 bool openMagazine(int lowres);
 void closeMagazine();
+// Prints what loading the magazine found (held back so that a refusal stays one line).
+void tellMagazineFindings();
 
 // Page `page` (from 0) of article `article` (catalogue index), once it is on screen:
 // nothing hovered, the tickers at their starting position.

@@ -228,6 +228,7 @@ static int draw(int argc, char** argv)
     if (r.sheet) status = drawSheet(r.columns ? r.columns : 4, r.scale > 0.0 ? r.scale : 0.25, &picture) ? 0 : 2;
     else status = renderOnePage(r, &picture);
     if (status == 0 && !writePng(picture, r.out)) status = 2;
+    if (status == 0) tellMagazineFindings();
     closeMagazine();
     return status;
 }
