@@ -202,20 +202,22 @@ int playerRunning()
 
 // Asks the handler to end the player (playerLock held). One that has counted its end
 // already only gets time to exit before the signals.
-static void askStop()
+static int askStop()
 {
-    if (!player.pid || player.stopAsked) return;
+    if (!player.pid || player.stopAsked) return 0;
     player.stopAsked = 1;
     if (player.ended) player.termAt = nowMs() + STOP_GRACE_MS;
+    return 1;
 }
 
 void stopPlayer()
 {
+    int asked;
     {
         std::lock_guard<std::mutex> hold(playerLock);
-        askStop();
+        asked = askStop();
     }
-    wakeHandler();
+    if (asked) wakeHandler(); // the frames that keep asking meanwhile cost nothing
 }
 
 // The handler's side of a stop: the stop request first, then SIGTERM and SIGKILL for a
