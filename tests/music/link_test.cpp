@@ -92,15 +92,6 @@ long long msSince(std::chrono::steady_clock::time_point t0)
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
 }
 
-TEST_F(Link, HungPlayerCountsAsAbsent)
-{
-    ASSERT_TRUE(startPeer("own hold:4000", log));
-    ASSERT_TRUE(waitUntil([&] { return portUp("musicplayerport"); }));
-    auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(-1, SendMessage("musicplayerport", 2));
-    EXPECT_LT(msSince(t0), 1000);
-}
-
 // ---- the handler ----
 
 TEST_F(Link, HandlerAppliesReportsAndAnswersEveryCode)
@@ -236,29 +227,6 @@ TEST_F(Link, NextWhileLoadingSendsNothing)
     EXPECT_EQ(0, currentSong);
     EXPECT_EQ(9, SendMessage("musicplayerport", 9)); // the first request the player sees
     EXPECT_FALSE(has(peerLog(), "got 2"));
-}
-
-// Play-previous takes 2 off and the player's end report adds 1, in whichever order they
-// land; together the tune before, which the next frame brings into range and starts.
-void expectPreviousLandsOnTheLastTune()
-{
-    playPrevMusic();
-    EXPECT_STREQ("     Playing t4.mod", infoText);
-    ASSERT_TRUE(peersEnded());
-    EXPECT_EQ(-1, currentSong);
-    EXPECT_EQ(1, changeSong);
-    writeScript("musicplayer/tunedeck", "printf '%s' \"$1\" > started");
-    startPendingSong();
-    EXPECT_EQ(4, currentSong);
-    ASSERT_TRUE(peersEnded());
-    EXPECT_EQ("Songs/t4.mod", readFile("started"));
-}
-
-TEST_F(Link, PreviousMinusTwoThenTheEndsPlusOne)
-{
-    startHandler();
-    playingPeer("serve:1 sleep:300 report:2");
-    expectPreviousLandsOnTheLastTune();
 }
 
 // ---- the ways a player ends ----
