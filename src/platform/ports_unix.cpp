@@ -357,9 +357,8 @@ int portRemoveIfStale(const char* name)
 
 // Empties one port directory of stale sockets (none that a live owner listens on) and,
 // once nothing else is left in it, removes its lock and the directory itself.
-static void removePortDirectory(int base, const char* name)
+static void removePortDirectory(const char* basePath, int base, const char* name)
 {
-    char dirPath[sizeof(sockaddr_un::sun_path)];
     int fd = openat(base, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return;
     struct stat st;
@@ -368,16 +367,12 @@ static void removePortDirectory(int base, const char* name)
         close(fd);
         return;
     }
-    snprintf(dirPath, sizeof dirPath, "/proc/self/fd/%d", fd);
-    char real[sizeof(sockaddr_un::sun_path)];
-    ssize_t n = readlink(dirPath, real, sizeof real - 1);
-    int others = n <= 0;
-    if (n > 0) real[n] = '\0';
+    int others = 0;
     while (dirent* e = readdir(d)) {
         if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0 || strcmp(e->d_name, LOCK_NAME) == 0)
             continue;
         char path[sizeof(sockaddr_un::sun_path)];
-        int m = n > 0 ? snprintf(path, sizeof path, "%s/%s", real, e->d_name) : -1;
+        int m = snprintf(path, sizeof path, "%s/%s/%s", basePath, name, e->d_name);
         struct stat f;
         int stale = m > 0 && (size_t)m < sizeof path && fstatat(fd, e->d_name, &f, AT_SYMLINK_NOFOLLOW) == 0 &&
                     S_ISSOCK(f.st_mode) && removeIfStale(path);
@@ -409,7 +404,7 @@ void portRemoveStaleDirectories()
         if (!pid || pid == portOwner() || fstatat(base, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISDIR(st.st_mode) || st.st_uid != geteuid())
             continue;
-        if (kill((pid_t)pid, 0) != 0 && errno == ESRCH) removePortDirectory(base, e->d_name);
+        if (kill((pid_t)pid, 0) != 0 && errno == ESRCH) removePortDirectory(path, base, e->d_name);
     }
     closedir(d);
 }
@@ -422,6 +417,6 @@ void portRemoveOwnDirectory()
     if (base < 0) return;
     char name[24];
     snprintf(name, sizeof name, "%ld", portOwner());
-    removePortDirectory(base, name);
+    removePortDirectory(path, base, name);
     close(base);
 }
