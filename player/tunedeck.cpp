@@ -1,6 +1,6 @@
 // tunedeck: plays one tracker module (anything libopenmpt reads) through SDL2 audio. While it
-// plays it owns "musicplayerport" and answers there at once; it tells the viewer's
-// "demoport" when the tune plays (0) and when it has ended (2), then exits.
+// plays it owns "musicplayerport" in its viewer's port directory and answers there at once;
+// it tells the viewer's "demoport" when the tune plays (0) and when it has ended (2), then exits.
 #include "music/link.h"
 #include "platform/ports.h"
 #include <SDL.h>
@@ -11,6 +11,7 @@
 #include <cstring>
 #include <libopenmpt/libopenmpt.h>
 #include <sys/prctl.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -147,11 +148,20 @@ static int serve(namedPort* port)
     return stop;
 }
 
+static int64_t nowMs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
+}
+
+// Counts real time: one try may take longer than the pause between tries.
 static int ownPort(namedPort* port)
 {
-    for (int waited = 0; !stopRequested(); waited += 50) {
+    int64_t deadline = nowMs() + PORT_HANDOVER_MS;
+    while (!stopRequested()) {
         if (portCreate(port, PLAYER_PORT)) return 1;
-        if (waited >= PORT_HANDOVER_MS) {
+        if (nowMs() >= deadline) {
             fprintf(stderr, "tunedeck: cannot own %s (another player holds it)\n", PLAYER_PORT);
             return 0;
         }
@@ -187,6 +197,8 @@ static int play(openmpt_module* mod)
 int main(int argc, char** argv)
 {
     watchViewer();
+    // The viewer names its port directory in our environment; started by hand, the parent's.
+    if (!getenv("PAGOVIA_VIEWER")) portSetOwner((long)getppid());
     if (argc != 2) {
         fprintf(stderr, "usage: tunedeck <tune file>\n");
         return 2;

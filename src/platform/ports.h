@@ -12,6 +12,18 @@ struct namedPort {
     char path[108] = {};
 };
 
+// Every viewer has its own port directory, named by its process id under the user's port
+// directory; the player it starts finds it through the environment variable that
+// portOwnerEnvironment spells ("PAGOVIA_VIEWER=<pid>"). Without portSetOwner the owner is
+// taken from that variable, else this process.
+void portSetOwner(long pid);
+long portOwner();
+int portOwnerEnvironment(char* out, size_t size);
+// Removes the port directories of viewers that no longer run (owner and not-a-link
+// checked), and this process's own directory at its end.
+void portRemoveStaleDirectories();
+void portRemoveOwnDirectory();
+
 // Fills `out` with the socket path of port `name`, creating and checking the private
 // directory on the way. Returns 1, or 0 if the directory is unsafe or the path too long.
 int portPath(const char* name, char* out, size_t size);
@@ -27,7 +39,8 @@ int portWait(namedPort* port, int timeoutMs);
 void portWake(namedPort* port);
 // Takes one pending request without waiting. Returns its connection, which the caller
 // must answer with portReply or portRefuse, or -1 when none is pending. Requests of any
-// other size than `size` are closed unanswered and skipped.
+// other size than `size`, and senders silent for 20 ms, are closed unanswered and skipped;
+// one call spends at most 200 ms on them.
 int portTake(namedPort* port, void* record, size_t size);
 // Sends the reply record and closes the connection.
 int portReply(int connection, const void* record, size_t size);

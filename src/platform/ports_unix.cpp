@@ -10,15 +10,25 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <dirent.h>
+#include <signal.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <time.h>
 #include <unistd.h>
 
-// A request whose sender connected but sent nothing yet gets this long before it is dropped.
-static const int REQUEST_WAIT_MS = 2000;
+// A request whose sender connected but sent nothing yet gets this long before it is dropped,
+// and one portTake spends at most TAKE_BUDGET_MS on such senders, so silent connections
+// can't stall the owner.
+static const int REQUEST_WAIT_MS = 20;
+static const int TAKE_BUDGET_MS = 200;
+static const char OWNER_VARIABLE[] = "PAGOVIA_VIEWER";
+static const char LOCK_NAME[] = ".lock";
+
+static std::atomic<long> ownerId{0};
 
 static void complainOnce(const char* dir, const char* why)
 {
@@ -27,21 +37,42 @@ static void complainOnce(const char* dir, const char* why)
         fprintf(stderr, "pagovia: music ports disabled: %s %s\n", dir, why);
 }
 
-// $XDG_RUNTIME_DIR/pagovia, else /tmp/pagovia-<uid>; made 0700 and checked before use.
-static int portDirectory(char* out, size_t size)
+// A positive process id spelt in decimal, else 0.
+static long parsePid(const char* s)
 {
-    const char* runtime = getenv("XDG_RUNTIME_DIR");
-    int n = (runtime && runtime[0] == '/') ? snprintf(out, size, "%s/pagovia", runtime)
-                                           : snprintf(out, size, "/tmp/pagovia-%u", (unsigned)geteuid());
-    if (n < 0 || (size_t)n >= size) return 0;
-    bool made = mkdir(out, 0700) == 0;
+    if (!s || !*s) return 0;
+    char* end;
+    long v = strtol(s, &end, 10);
+    return (*end == '\0' && v > 0 && v < 1L << 30) ? v : 0;
+}
+
+void portSetOwner(long pid) { ownerId = pid; }
+
+long portOwner()
+{
+    long id = ownerId.load();
+    if (id == 0) id = parsePid(getenv(OWNER_VARIABLE));
+    return id ? id : (long)getpid();
+}
+
+int portOwnerEnvironment(char* out, size_t size)
+{
+    int n = snprintf(out, size, "%s=%ld", OWNER_VARIABLE, portOwner());
+    return n > 0 && (size_t)n < size;
+}
+
+// Makes `path` (0700) if missing and checks that it is a directory of this user, no link,
+// that nobody else may enter.
+static int privateDirectory(const char* path)
+{
+    bool made = mkdir(path, 0700) == 0;
     if (!made && errno != EEXIST) {
-        complainOnce(out, strerror(errno));
+        complainOnce(path, strerror(errno));
         return 0;
     }
-    int fd = open(out, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    int fd = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
-        complainOnce(out, "is not a directory (or is a link)");
+        complainOnce(path, "is not a directory (or is a link)");
         return 0;
     }
     struct stat st;
@@ -49,17 +80,56 @@ static int portDirectory(char* out, size_t size)
     if (ok && made) fchmod(fd, 0700); // a umask may have taken bits we need
     if (ok && !made && (st.st_mode & 077) != 0) ok = 0;
     close(fd);
-    if (!ok) complainOnce(out, "is not owned by this user with mode 0700");
+    if (!ok) complainOnce(path, "is not owned by this user with mode 0700");
     return ok;
+}
+
+// The user's port directory: $XDG_RUNTIME_DIR/pagovia, else /tmp/pagovia-<uid>.
+static int baseDirectory(char* out, size_t size)
+{
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    int n = (runtime && runtime[0] == '/') ? snprintf(out, size, "%s/pagovia", runtime)
+                                           : snprintf(out, size, "/tmp/pagovia-%u", (unsigned)geteuid());
+    return n > 0 && (size_t)n < size && privateDirectory(out);
+}
+
+// One viewer's ports: a subdirectory of the user's port directory named by its pid, so
+// that viewers running side by side never meet.
+static int portDirectory(char* out, size_t size)
+{
+    char base[sizeof(sockaddr_un::sun_path)];
+    if (!baseDirectory(base, sizeof base)) return 0;
+    int n = snprintf(out, size, "%s/%ld", base, portOwner());
+    return n > 0 && (size_t)n < size && privateDirectory(out);
 }
 
 int portPath(const char* name, char* out, size_t size)
 {
     char dir[sizeof(sockaddr_un::sun_path)];
-    if (!name || !name[0] || strchr(name, '/')) return 0;
+    if (!name || !name[0] || strchr(name, '/') || name[0] == '.') return 0;
     if (!portDirectory(dir, sizeof dir)) return 0;
     int n = snprintf(out, size, "%s/%s", dir, name);
     return n > 0 && (size_t)n < size && (size_t)n < sizeof(sockaddr_un::sun_path);
+}
+
+// Publishing a port and removing a stale one happen under this directory lock, so a stale
+// check can never remove a port published after it looked. Returns the lock (close to
+// release) or -1.
+static int lockDirectoryOf(const char* path)
+{
+    char lock[sizeof(sockaddr_un::sun_path) + 8];
+    const char* slash = strrchr(path, '/');
+    if (!slash) return -1;
+    snprintf(lock, sizeof lock, "%.*s/%s", (int)(slash - path), path, LOCK_NAME);
+    int fd = open(lock, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return -1;
+    while (flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            close(fd);
+            return -1;
+        }
+    }
+    return fd;
 }
 
 static int64_t nowMs()
@@ -116,7 +186,7 @@ static ino_t socketInode(const char* path)
 // A socket file nobody listens on is a dead owner's leftover: remove it, but only the very
 // file that refused us (never a non-socket, never a port published meanwhile).
 // Returns 1 if removed, 0 if the port lives or there is nothing to remove.
-static int removeIfStale(const char* path)
+static int removeIfStaleLocked(const char* path)
 {
     ino_t before = socketInode(path);
     if (!before) return 0;
@@ -127,6 +197,15 @@ static int removeIfStale(const char* path)
     }
     if (errno != ECONNREFUSED || socketInode(path) != before) return 0;
     return unlink(path) == 0;
+}
+
+static int removeIfStale(const char* path)
+{
+    int lock = lockDirectoryOf(path);
+    if (lock < 0) return 0;
+    int removed = removeIfStaleLocked(path);
+    close(lock);
+    return removed;
 }
 
 // Binds and listens under a private temporary name, then hard-links it to the port's name,
@@ -145,10 +224,13 @@ static int publish(namedPort* port, int fd)
     int ok = lstat(tmp, &st) == 0;
     port->dev = st.st_dev;
     port->ino = st.st_ino;
+    int lock = ok ? lockDirectoryOf(port->path) : -1;
+    if (lock < 0) ok = 0;
     for (int attempt = 0; ok && attempt < 2; attempt++) {
         if (link(tmp, port->path) == 0) break;
-        if (errno != EEXIST || attempt == 1 || !removeIfStale(port->path)) ok = 0;
+        if (errno != EEXIST || attempt == 1 || !removeIfStaleLocked(port->path)) ok = 0;
     }
+    if (lock >= 0) close(lock);
     unlink(tmp);
     return ok;
 }
@@ -174,8 +256,10 @@ void portDelete(namedPort* port)
 {
     if (port->fd < 0) return;
     struct stat st;
+    int lock = lockDirectoryOf(port->path);
     if (lstat(port->path, &st) == 0 && st.st_dev == port->dev && st.st_ino == port->ino)
         unlink(port->path);
+    if (lock >= 0) close(lock);
     close(port->fd);
     close(port->wakeFd);
     *port = namedPort{};
@@ -212,7 +296,8 @@ static int receiveRecord(int c, void* record, size_t size)
 
 int portTake(namedPort* port, void* record, size_t size)
 {
-    for (;;) {
+    int64_t deadline = nowMs() + TAKE_BUDGET_MS;
+    while (nowMs() < deadline) {
         int c = accept4(port->fd, nullptr, nullptr, SOCK_CLOEXEC);
         if (c < 0) {
             if (errno == EINTR || errno == ECONNABORTED) continue;
@@ -221,6 +306,7 @@ int portTake(namedPort* port, void* record, size_t size)
         if (receiveRecord(c, record, size)) return c;
         close(c);
     }
+    return -1;
 }
 
 int portReply(int connection, const void* record, size_t size)
@@ -267,4 +353,70 @@ int portRemoveIfStale(const char* name)
     char path[sizeof(sockaddr_un::sun_path)];
     if (!portPath(name, path, sizeof path)) return 0;
     return removeIfStale(path);
+}
+
+// Empties one port directory of stale sockets (none that a live owner listens on) and,
+// once nothing else is left in it, removes its lock and the directory itself.
+static void removePortDirectory(const char* basePath, int base, const char* name)
+{
+    int fd = openat(base, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st;
+    DIR* d = (fstat(fd, &st) == 0 && st.st_uid == geteuid()) ? fdopendir(fd) : nullptr;
+    if (!d) {
+        close(fd);
+        return;
+    }
+    int others = 0;
+    while (dirent* e = readdir(d)) {
+        if (strcmp(e->d_name, ".") == 0 || strcmp(e->d_name, "..") == 0 || strcmp(e->d_name, LOCK_NAME) == 0)
+            continue;
+        char path[sizeof(sockaddr_un::sun_path)];
+        int m = snprintf(path, sizeof path, "%s/%s/%s", basePath, name, e->d_name);
+        struct stat f;
+        int stale = m > 0 && (size_t)m < sizeof path && fstatat(fd, e->d_name, &f, AT_SYMLINK_NOFOLLOW) == 0 &&
+                    S_ISSOCK(f.st_mode) && removeIfStale(path);
+        if (!stale) others = 1;
+    }
+    closedir(d);
+    if (others) return;
+    fd = openat(base, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    unlinkat(fd, LOCK_NAME, 0);
+    close(fd);
+    unlinkat(base, name, AT_REMOVEDIR);
+}
+
+void portRemoveStaleDirectories()
+{
+    char path[sizeof(sockaddr_un::sun_path)];
+    if (!baseDirectory(path, sizeof path)) return;
+    int base = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    DIR* d = base >= 0 ? fdopendir(base) : nullptr;
+    if (!d) {
+        if (base >= 0) close(base);
+        return;
+    }
+    while (dirent* e = readdir(d)) {
+        long pid = parsePid(e->d_name);
+        struct stat st;
+        // Only a directory (no link) of this user, named by a process that no longer exists.
+        if (!pid || pid == portOwner() || fstatat(base, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISDIR(st.st_mode) || st.st_uid != geteuid())
+            continue;
+        if (kill((pid_t)pid, 0) != 0 && errno == ESRCH) removePortDirectory(path, base, e->d_name);
+    }
+    closedir(d);
+}
+
+void portRemoveOwnDirectory()
+{
+    char path[sizeof(sockaddr_un::sun_path)];
+    if (!baseDirectory(path, sizeof path)) return;
+    int base = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (base < 0) return;
+    char name[24];
+    snprintf(name, sizeof name, "%ld", portOwner());
+    removePortDirectory(path, base, name);
+    close(base);
 }

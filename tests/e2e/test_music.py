@@ -3,7 +3,8 @@ written by no one here) and on a short module the test writes, with SDL's dummy 
 driver, against a "demoport" that this file implements itself from the record layout: the
 reports, real-time playing, stop on command, undecodable files, and a viewer that dies.
 Then the real viewer with the real player: a tune starts, the next follows when it ends,
-and Escape leaves no player and no socket (the demo tests switch tunes by menu and item)."""
+and Escape leaves no player and no socket; two viewers side by side; rapid tune clicks; a
+stopped (SIGSTOP) player and a killed one (the demo tests switch tunes by menu and item)."""
 import glob
 import os
 import shutil
@@ -47,13 +48,22 @@ def short_module(rows):
     return bytes(out)
 
 
+VIEWER_ID = str(os.getpid())  # the port directory the players here are told about
+
+
+def port_dir(runtime, viewer=VIEWER_ID):
+    return os.path.join(runtime, "pagovia", str(viewer))
+
+
 class DemoPort:
     """The viewer's side of the reports: answers each record on "demoport" at once and
     remembers (time, command)."""
 
     def __init__(self, runtime):
-        os.makedirs(os.path.join(runtime, "pagovia"), mode=0o700, exist_ok=True)
-        self.path = os.path.join(runtime, "pagovia", "demoport")
+        for d in (os.path.dirname(port_dir(runtime)), port_dir(runtime)):
+            os.makedirs(d, mode=0o700, exist_ok=True)
+            os.chmod(d, 0o700)
+        self.path = os.path.join(port_dir(runtime), "demoport")
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_SEQPACKET)
         self.sock.bind(self.path)
         self.sock.listen(8)
@@ -94,7 +104,7 @@ def send_to_player(runtime, command, timeout=2.0):
     s = socket.socket(socket.AF_UNIX, socket.SOCK_SEQPACKET)
     s.settimeout(timeout)
     try:
-        s.connect(os.path.join(runtime, "pagovia", "musicplayerport"))
+        s.connect(os.path.join(port_dir(runtime), "musicplayerport"))
         s.send(record(command))
         data = s.recv(4096)
         return command_of(data) if len(data) == 1048 else None
@@ -119,7 +129,7 @@ class PlayerTest(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.dir, ignore_errors=True)
         self.runtime = os.path.join(self.dir, "run")
         os.mkdir(self.runtime, 0o700)
-        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, SDL_AUDIODRIVER="dummy")
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime, SDL_AUDIODRIVER="dummy", PAGOVIA_VIEWER=VIEWER_ID)
         self.port = DemoPort(self.runtime)
         self.addCleanup(self.port.close)
 
@@ -139,7 +149,7 @@ class PlayerTest(unittest.TestCase):
         return path
 
     def player_port(self):
-        return os.path.join(self.runtime, "pagovia", "musicplayerport")
+        return os.path.join(port_dir(self.runtime), "musicplayerport")
 
     # ---- reports and timing ----
 
@@ -205,39 +215,147 @@ class PlayerTest(unittest.TestCase):
 
 # ---- the real viewer -----------------------------------------------------------------------
 
-@unittest.skipUnless(MODULES, "tecnoballz-data is not installed")
+def music_magazine(root, tunes):
+    """A magazine whose left half is a _PMUSIC button and right half a _NMUSIC one."""
+    files = {"Fonts/font4.pbm": b"P6\n512 512\n255\n" + b"\xff" * (512 * 512 * 3)}
+    files.update(("Songs/" + name, data) for name, data in tunes.items())
+    prefs = "MENUS: 2\nMENU_COORDS: 0,200,640,800,640,200,1280,800\nMENU_LINKS: _PMUSIC,_NMUSIC\n"
+    harness.make_magazine(root, prefs, articles={"01_Music": "Music.\n"}, files=files)
+    os.makedirs(os.path.join(root, "musicplayer"))
+    shutil.copy(PLAYER, os.path.join(root, "musicplayer", "tunedeck"))
+    return root
+
+
+@unittest.skipUnless(len(MODULES) >= 3, "tecnoballz-data is not installed")
 class ViewerMusicTest(unittest.TestCase):
     def setUp(self):
         self.dir = os.path.realpath(tempfile.mkdtemp(prefix="pagovia-mag-"))
         self.addCleanup(shutil.rmtree, self.dir, ignore_errors=True)
-        self.tunes = sorted("Songs/" + os.path.basename(m) for m in MODULES[:2])
-        files = {"Songs/a_short.mod": short_module(12),
-                 "Fonts/font4.pbm": b"P6\n512 512\n255\n" + b"\xff" * (512 * 512 * 3)}
-        for m in MODULES[:2]:
-            with open(m, "rb") as f:
-                files["Songs/" + os.path.basename(m)] = f.read()
-        harness.make_magazine(self.dir, articles={"01_Music": "Music.\n"}, files=files)
-        os.makedirs(os.path.join(self.dir, "musicplayer"))
-        shutil.copy(PLAYER, os.path.join(self.dir, "musicplayer", "tunedeck"))
-        self.addCleanup(lambda: [os.kill(pid, signal.SIGKILL) for pid in harness.players_in(self.dir)])
         self.x = harness.XServer()
         self.addCleanup(self.x.stop)
-        self.v = harness.Viewer(self.x, self.dir, resolution="hi")
-        self.addCleanup(self.v.stop)
 
-    def wait_playing(self, tune, timeout=15):
-        harness.wait_for(lambda: tune in harness.players_in(self.dir).values(), timeout, what=tune + " to play")
+    def magazine(self, name, tunes):
+        root = music_magazine(os.path.join(self.dir, name), tunes)
+        self.addCleanup(lambda: [os.kill(pid, signal.SIGKILL) for pid in harness.players_in(root)])
+        return root
+
+    def viewer(self, magazine, **kw):
+        v = harness.Viewer(self.x, magazine, resolution="hi", **kw)
+        self.addCleanup(v.stop)
+        return v
+
+    def real_tunes(self, count=3):
+        out = {}
+        for m in MODULES[:count]:
+            with open(m, "rb") as f:
+                out[os.path.basename(m)] = f.read()
+        return out
+
+    def wait_playing(self, magazine, tune, timeout=15):
+        """Waits until `tune` is the one player in the magazine; returns its pid."""
+        def only():
+            found = harness.players_in(magazine)
+            return list(found.values()) == ["Songs/" + tune] and list(found)[0]
+        return harness.wait_for(only, timeout, what=tune + " to play alone")
+
+    def click_then_screenshot(self, v, design_x, design_y=500):
+        """Clicks a button and asks for a screenshot in one go: the seconds until the file is
+        written, which the viewer does on its drawing thread."""
+        path = os.path.join(v.runtime, "screenshot.ppm")
+        if os.path.exists(path):
+            os.unlink(path)
+        x, y = v.design_to_screen(design_x, design_y)
+        v.x.xdotool("mousemove", x, y)
+        time.sleep(0.1)
+        t0 = time.monotonic()
+        v.x.xdotool("click", 1, "key", "s")
+        harness.wait_for(lambda: os.path.exists(path) and os.path.getsize(path) >= 1280 * 960 * 3, 10, 0.002,
+                         what="screenshot")
+        return time.monotonic() - t0
 
     def test_first_tune_starts_the_next_follows_and_escape_leaves_nothing(self):
-        self.wait_playing("Songs/a_short.mod")
-        self.wait_playing(self.tunes[0])  # after its 1.44 s
-        harness.wait_for(lambda: list(harness.players_in(self.dir).values()) == [self.tunes[0]], 5,
-                         what="the first player to be gone")
-        self.v.key("Escape")
-        self.assertEqual(self.v.wait_exit(), 0)
-        self.assertEqual(harness.players_in(self.dir), {})
-        ports = os.path.join(self.v.runtime, "pagovia")
+        tunes = {"a_short.mod": short_module(12)}
+        tunes.update(self.real_tunes(1))
+        mag = self.magazine("m", tunes)
+        v = self.viewer(mag)
+        self.wait_playing(mag, "a_short.mod")
+        self.wait_playing(mag, os.path.basename(MODULES[0]))  # after its 1.44 s
+        v.key("Escape")
+        self.assertEqual(v.wait_exit(), 0)
+        self.assertEqual(harness.players_in(mag), {})
+        ports = os.path.join(v.runtime, "pagovia")
         self.assertEqual(os.listdir(ports) if os.path.isdir(ports) else [], [])
+
+    def test_two_viewers_play_and_quit_apart_and_a_killed_player_is_followed(self):
+        # Regression: the second viewer shared the first one's ports, played nothing and on
+        # quitting stopped the first one's player.
+        shared = tempfile.mkdtemp(prefix="pagovia-shared-")
+        os.chmod(shared, 0o700)
+        self.addCleanup(shutil.rmtree, shared, ignore_errors=True)
+        names = sorted(self.real_tunes())
+        mags = [self.magazine(n, self.real_tunes()) for n in ("one", "two")]
+        first = self.viewer(mags[0], env={"XDG_RUNTIME_DIR": shared})
+        second = self.viewer(mags[1], env={"XDG_RUNTIME_DIR": shared}, wait=False)
+        # Both windows carry the same title: the second is the other one.
+        second.window = harness.wait_for(lambda: [w for w in self.x.search(harness.TITLE) if w != first.window],
+                                         30, what="the second window")[0]
+        pids = [self.wait_playing(m, names[0]) for m in mags]
+        self.x.xdotool("windowraise", first.window)  # keys go to the window under the pointer
+        first.key("Escape")
+        self.assertEqual(first.wait_exit(), 0)
+        self.assertEqual(harness.players_in(mags[0]), {})
+        self.assertEqual(harness.players_in(mags[1]), {pids[1]: "Songs/" + names[0]})
+        self.assertEqual(os.listdir(os.path.join(shared, "pagovia")), [str(second.proc.pid)])
+        # kill -9 of the player: its end counts, the next tune follows once.
+        os.kill(pids[1], signal.SIGKILL)
+        self.wait_playing(mags[1], names[1])
+        time.sleep(1.0)
+        self.assertEqual(list(harness.players_in(mags[1]).values()), ["Songs/" + names[1]])
+        second.key("Escape")
+        self.assertEqual(second.wait_exit(), 0)
+        self.assertEqual(os.listdir(os.path.join(shared, "pagovia")), [])
+        for v in (first, second):
+            self.assertNotIn("messageport", v.stderr())
+
+    def test_rapid_clicks_hung_player_and_keys_that_keep_working(self):
+        names = sorted(self.real_tunes())
+        mag = self.magazine("m", self.real_tunes())
+        v = self.viewer(mag)
+        # Regression: clicks while a player was still loading started one player per click.
+        seen = []
+        v.point_inside()
+        for _ in range(3):
+            x, y = v.design_to_screen(300, 500)
+            v.x.xdotool("mousemove", x, y, "click", 1)
+            for _ in range(6):
+                seen.append(len(harness.players_in(mag)))
+                time.sleep(0.02)
+        harness.wait_for(lambda: len(harness.players_in(mag)) == 1, 15, what="one player")
+        for _ in range(50):
+            seen.append(len(harness.players_in(mag)))
+            time.sleep(0.02)
+        self.assertLessEqual(max(seen), 1, seen)
+        pid, tune = list(harness.players_in(mag).items())[0]
+        harness.wait_for(lambda: os.path.exists(os.path.join(port_dir(v.runtime, v.proc.pid), "musicplayerport")),
+                         10, what="the player's port")
+        time.sleep(0.3)
+        # Regression: with the player stopped each click froze the drawing for 2.4 s. A click
+        # beside the buttons measures what a screenshot takes anyway.
+        idle = self.click_then_screenshot(v, 1000, 100)
+        os.kill(pid, signal.SIGSTOP)
+        self.addCleanup(lambda: pid in harness.players_in(mag) and os.kill(pid, signal.SIGCONT))
+        busy = [self.click_then_screenshot(v, 1000), self.click_then_screenshot(v, 1000, 100)]
+        print("\nscreenshot after a click: %.0f ms; with a stopped player, after _NMUSIC and after a "
+              "plain click: %s ms" % (idle * 1000, [round(b * 1000) for b in busy]), file=sys.stderr)
+        self.assertLess(max(busy), 0.1 + idle)
+        os.kill(pid, signal.SIGCONT)
+        following = names[(names.index(tune[6:]) + 1) % len(names)]
+        self.wait_playing(mag, following)
+        time.sleep(1.0)
+        self.assertEqual(list(harness.players_in(mag).values()), ["Songs/" + following])
+        v.key("Escape")
+        self.assertEqual(v.wait_exit(), 0)
+        self.assertEqual(harness.players_in(mag), {})
 
 
 if __name__ == "__main__":

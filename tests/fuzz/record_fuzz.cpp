@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     musicMessage back;
     if (portAwaitReply(c, &back, sizeof back, 1000)) {
         if (taken < 0 || memcmp(&back, data, sizeof back) != 0) __builtin_trap();
-        if (back.command == 2 && (currentSong != 1 || changeSong != 1)) __builtin_trap();
+        // No player of ours runs here: an end report from a stranger moves nothing.
+        if (back.command == 2 && (currentSong != 0 || changeSong != 0)) __builtin_trap();
         if (back.command == 0 && loadingSong != 0) __builtin_trap();
     } else if (currentSong != 0 || changeSong != 0 || loadingSong != 1) {
         __builtin_trap(); // a refused record changed the playback state

@@ -1,6 +1,7 @@
 // Test helpers shared by the music and platform tests: a private port directory per test,
 // a scratch working directory, the scripted peer program and polling with a deadline.
 #pragma once
+#include "music/link.h"
 #include "platform/command.h"
 #include "platform/ports.h"
 #include <chrono>
@@ -43,12 +44,18 @@ static inline void sandboxClose(sandbox* s)
     unsetenv("XDG_RUNTIME_DIR");
 }
 
-// The socket files left in the port directory.
+// This process's port directory, where its ports (and those of the players it starts) live.
+static inline std::string portDir(const sandbox& s)
+{
+    return s.runtime + "/pagovia/" + std::to_string(getpid());
+}
+
+// The files and directories left under the user's port directory.
 static inline int portFilesLeft(const sandbox& s)
 {
     std::error_code ec;
     int n = 0;
-    for (auto& e : std::filesystem::directory_iterator(s.runtime + "/pagovia", ec)) (void)e, n++;
+    for (auto& e : std::filesystem::recursive_directory_iterator(s.runtime + "/pagovia", ec)) (void)e, n++;
     return n;
 }
 
@@ -70,11 +77,11 @@ static inline std::string builtProgram(const char* name)
     return (std::filesystem::path(self).parent_path() / name).string();
 }
 
-// Starts the scripted peer (see music_peer.cpp) in the background; it logs to `log`.
-static inline bool startPeer(const std::string& script, const std::string& log)
+// Starts the scripted peer (see music_peer.cpp) in the background as the viewer's player;
+// it logs to `log`. Returns its pid, 0 if it did not start.
+static inline int startPeer(const std::string& script, const std::string& log)
 {
-    std::string line = "run <>NIL: " + builtProgram("music_peer") + " \"log:" + log + " " + script + "\"";
-    return runCommand(line.c_str()) == 1;
+    return startPlayer(builtProgram("music_peer").c_str(), ("log:" + log + " " + script).c_str());
 }
 
 static inline bool peersEnded() { return waitUntil([] { return runningCommands() == 0; }, 10000); }

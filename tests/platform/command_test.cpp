@@ -2,6 +2,7 @@
 // byte for byte), the child's standard streams, reaping, and ending children at shutdown.
 #include "music/sandbox.h"
 #include "platform/command.h"
+#include <atomic>
 #include <dirent.h>
 #include <gtest/gtest.h>
 
@@ -55,13 +56,23 @@ int zombies()
     return n;
 }
 
-TEST_F(Command, ChildrenGetTheNullDeviceAndLeaveNoZombie)
+// Input and output go to the null device, standard error stays ours (a player's complaint
+// reaches the user); the child is told whose ports to use and its end is reported once.
+std::atomic<int> endsTold{0};
+void countEnd(int) { endsTold++; }
+
+TEST_F(Command, ChildrenGetNullIoOurStderrThePortOwnerAndLeaveNoZombie)
 {
     writeScript("show", "a=$(readlink /proc/$$/fd/0); b=$(readlink /proc/$$/fd/1); c=$(readlink /proc/$$/fd/2); "
-                        "printf '%s\\n' $a $b $c > streams");
-    for (int i = 0; i < 5; i++) ASSERT_EQ(1, runCommand("run <>NIL: ./show \"x\""));
+                        "printf '%s\\n' $a $b $c $PAGOVIA_VIEWER > streams");
+    for (int i = 0; i < 5; i++) ASSERT_NE(0, runProgram("./show", "x", countEnd));
     ASSERT_TRUE(peersEnded());
-    EXPECT_EQ("/dev/null\n/dev/null\n/dev/null\n", readFile("streams"));
+    char self[256] = {};
+    ASSERT_GT(readlink("/proc/self/fd/2", self, sizeof self - 1), 0);
+    EXPECT_EQ("/dev/null\n/dev/null\n" + std::string(self) + "\n" + std::to_string(getpid()) + "\n",
+              readFile("streams"));
+    EXPECT_EQ(5, endsTold);
+    EXPECT_EQ(0, signalCommand(getppid(), 0)); // only our own running children
     EXPECT_TRUE(waitUntil([] { return zombies() == 0; }, 2000));
 }
 

@@ -1,5 +1,6 @@
-// Named ports over Unix domain sockets: the private port directory and its checks, stale
-// socket files, records of another size, a reply that never comes, and SIGPIPE safety.
+// Named ports over Unix domain sockets: the private port directories (the user's and one
+// per viewer) and their checks, stale directories of dead viewers, stale socket files,
+// records of another size, silent senders, a reply that never comes, and SIGPIPE safety.
 #include "music/sandbox.h"
 #include "platform/ports.h"
 #include <csignal>
@@ -7,6 +8,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -17,7 +19,7 @@ struct Ports : ::testing::Test {
     void SetUp() override { sandboxOpen(&box); }
     void TearDown() override { sandboxClose(&box); }
     std::string dir() const { return box.runtime + "/pagovia"; }
-    std::string path(const char* name) const { return dir() + "/" + name; }
+    std::string path(const char* name) const { return portDir(box) + "/" + name; }
 };
 
 // A raw socket at `path`: connected (connect 1) or bound and closed, as a dead owner leaves it.
@@ -52,6 +54,10 @@ TEST_F(Ports, DirectoryIsPrivateAndUnsafeOnesAreRefused)
         {"others may enter", [&] { std::filesystem::create_directory(dir()), chmod(dir().c_str(), 0755); }},
         {"a link", [&] { std::filesystem::create_directory_symlink(elsewhere, dir()); }},
         {"another owner", [&] { std::filesystem::create_directory(dir()), (void)!chown(dir().c_str(), 12345, 0); }},
+        {"the viewer's own a link", [&] {
+             std::filesystem::create_directory(dir()), chmod(dir().c_str(), 0700);
+             std::filesystem::create_directory_symlink(elsewhere, portDir(box));
+         }},
     };
     for (auto& c : cases) {
         if (std::string(c.first) == "another owner" && geteuid() != 0) continue; // only root can hand it over
@@ -63,6 +69,36 @@ TEST_F(Ports, DirectoryIsPrivateAndUnsafeOnesAreRefused)
         EXPECT_EQ(-1, portPut("demoport", &v, sizeof v, 100)) << c.first;
     }
     EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+}
+
+// The directory a viewer's player is told about, and the clean-up of dead viewers' ones:
+// only this user's real directories named by a process that is gone.
+TEST_F(Ports, EachViewerHasItsDirectoryAndDeadOnesAreRemoved)
+{
+    char env[64];
+    ASSERT_EQ(1, portOwnerEnvironment(env, sizeof env));
+    EXPECT_EQ("PAGOVIA_VIEWER=" + std::to_string(getpid()), env);
+    pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0); // a pid that no process has now
+    std::string dead = dir() + "/" + std::to_string(child), live = dir() + "/" + std::to_string(getppid());
+    std::string elsewhere = box.root + "/elsewhere", linked = dir() + "/" + std::to_string(child + 1);
+    char p[108];
+    ASSERT_EQ(1, portPath("demoport", p, sizeof p));
+    for (const std::string& d : {dead, live, elsewhere}) {
+        std::filesystem::create_directory(d);
+        rawSocket(d + "/demoport", 0);
+    }
+    std::filesystem::create_directory_symlink(elsewhere, linked);
+    if (kill(child + 1, 0) == 0 || errno != ESRCH) GTEST_SKIP() << "pid after the child is taken";
+    portRemoveStaleDirectories();
+    EXPECT_FALSE(std::filesystem::exists(dead));
+    EXPECT_TRUE(std::filesystem::exists(live + "/demoport"));
+    EXPECT_TRUE(std::filesystem::is_symlink(linked));
+    EXPECT_TRUE(std::filesystem::exists(elsewhere + "/demoport"));
+    EXPECT_TRUE(std::filesystem::exists(portDir(box)));
+    portRemoveOwnDirectory();
+    EXPECT_FALSE(std::filesystem::exists(portDir(box)));
 }
 
 // ---- live and stale ports ----
@@ -127,6 +163,21 @@ TEST_F(Ports, SilentOrVanishedPeers)
     portDelete(&p);                            // the owner is gone
     EXPECT_EQ(0, portAwaitReply(c, rec, SIZE, 1000));
     signal(SIGPIPE, old);
+}
+
+// Regression: a sender that connected and sent nothing held portTake 2 s.
+TEST_F(Ports, SilentSendersAreDroppedWithinBudget)
+{
+    namedPort p;
+    ASSERT_EQ(1, portCreate(&p, "demoport"));
+    int fds[14]; // fewer than the backlog: the 17th connect would wait for an accept
+    for (int& fd : fds) fd = rawSocket(path("demoport"), 1);
+    unsigned char rec[SIZE];
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(-1, portTake(&p, rec, SIZE));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(400));
+    for (int fd : fds) close(fd);
+    portDelete(&p);
 }
 
 } // namespace
