@@ -13,4 +13,4 @@ $SUDO apt-get install -y --no-install-recommends \
   libsdl2-dev libsdl2-image-dev libopenmpt-dev \
   libfreetype-dev fonts-dejavu-core libpng-dev \
   clang libclang-rt-14-dev \
-  xvfb xauth xdotool x11-utils x11-apps netpbm tecnoballz-data
+  xvfb xauth xdotool x11-utils x11-apps mesa-utils netpbm tecnoballz-data

@@ -2,6 +2,7 @@
 // Only end() terminates the process.
 #include "app/lifecycle.h"
 #include "app/clock.h"
+#include "app/pacing.h"
 #include "app/screen.h"
 #include "content/catalogue.h"
 #include "content/directories.h"
@@ -60,7 +61,7 @@ void init()
 
 void idle()
 {
-    windowPostRedisplay();
+    paceIdle();
     if (endAll) end();
     framecounter++;
     if (framecounter <= 199) setPointer(currentPointer);

@@ -108,6 +108,28 @@ unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode
     return rgba;
 }
 
+bool ReadPPMSize(const char* fileName, long* width, long* height)
+{
+    *width = 0;
+    *height = 0;
+    FILE* f = fileName ? fopen(fileName, "rb") : nullptr;
+    if (!f) return false;
+    long w, h;
+    if (!readPPMHeader(f, &w, &h)) {
+        printf("Error scanning PPM header\n");
+        fclose(f);
+        return false;
+    }
+    struct stat st;
+    long raster = fstat(fileno(f), &st) == 0 ? (long)st.st_size - ftell(f) : 0;
+    fclose(f);
+    long expected = w * h * 3;
+    if (raster < expected) printf("Error while reading file (%ld %ld)\n", raster < 0 ? 0L : raster, expected);
+    *width = w;
+    *height = h;
+    return true;
+}
+
 // The tiles of one image must carry consecutive names (renderers address tile k as id + k).
 // glGenTextures gives a consecutive block on every GL we know; should one hand out recycled
 // names with gaps, keep the gappy names reserved and ask again until a block comes back.

@@ -7,6 +7,10 @@ void windowPostRedisplay();
 void windowFullScreen();
 void windowReshape(int width, int height);
 void windowGetSize(int* width, int* height);
+// Waits up to timeoutMs for input from the window system; returns at once if some is queued.
+void windowWaitForInput(int timeoutMs);
+// Whether the GL accepted a swap interval (it may still not honour it).
+bool windowSwapIntervalSet();
 
 struct windowCallbacks {
     void (*display)();

@@ -6,11 +6,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <poll.h>
 
 void windowSwapBuffers() { glutSwapBuffers(); }
 void windowPostRedisplay() { glutPostRedisplay(); }
 void windowFullScreen() { glutFullScreen(); }
 void windowReshape(int width, int height) { glutReshapeWindow(width, height); }
+
+static bool swapIntervalSet;
+bool windowSwapIntervalSet() { return swapIntervalSet; }
+
+// freeglut has no event wait for an idle callback: wait on the X connection itself, so that
+// a key or click ends the wait at once. Events Xlib already read count as input.
+void windowWaitForInput(int timeoutMs)
+{
+    Display* d = glXGetCurrentDisplay();
+    if (!d) return;
+    if (XPending(d) > 0) return;
+    struct pollfd p = {ConnectionNumber(d), POLLIN, 0};
+    poll(&p, 1, timeoutMs);
+}
 
 void windowGetSize(int* width, int* height)
 {
@@ -82,15 +97,19 @@ void windowRequestVSync()
         auto fn = (void (*)(Display*, GLXDrawable, int))address("glXSwapIntervalEXT");
         if (fn) {
             fn(glXGetCurrentDisplay(), glXGetCurrentDrawable(), 1);
+            swapIntervalSet = true;
             return;
         }
     }
     if (hasGlxExtension("GLX_MESA_swap_control")) {
         auto fn = (int (*)(unsigned int))address("glXSwapIntervalMESA");
-        if (fn && fn(1) == 0) return;
+        if (fn && fn(1) == 0) {
+            swapIntervalSet = true;
+            return;
+        }
     }
     if (hasGlxExtension("GLX_SGI_swap_control")) {
         auto fn = (int (*)(int))address("glXSwapIntervalSGI");
-        if (fn) fn(1);
+        if (fn) swapIntervalSet = fn(1) == 0;
     }
 }

@@ -2,6 +2,7 @@
 // pictures in listing order, quoted tune entries with their 55-character limit, what is
 // passed over (".info", subdirectories), missing directories, and full tables.
 #include "content/directories.h"
+#include "content/picturecache.h"
 #include "content/content_files.h"
 #include "support/offscreen.h"
 #include <GL/gl.h>
@@ -144,8 +145,15 @@ TEST_F(ContentDirs, PicturesInListingOrderAndSongsBeyondTheTableAreIgnored)
     for (int i = 0; i < MAX_BACKGROUNDS; i++) {
         ASSERT_EQ(backgroundArray[i].name, order[i]);
         ASSERT_EQ(backgroundArray[i].tiles, 1);
+        // Start-up reads headers only; a picture is uploaded when first drawn, and only the
+        // most recently used stay uploaded.
+        ASSERT_EQ(backgroundArray[i].id, 0u);
+        ASSERT_TRUE(makePictureResident(&backgroundArray[i]));
         ASSERT_EQ(texel(backgroundArray[i], 3), 255) << "black is opaque in a picture";
+        ASSERT_EQ(residentPictures(), i < RESIDENT_PICTURES ? i + 1 : (int)RESIDENT_PICTURES);
     }
+    EXPECT_EQ(backgroundArray[(int)MAX_BACKGROUNDS - (int)RESIDENT_PICTURES - 1].id, 0u) << "least recently used left";
+    EXPECT_NE(backgroundArray[(int)MAX_BACKGROUNDS - (int)RESIDENT_PICTURES].id, 0u);
     ASSERT_EQ(numberOfSongs, MAX_SONGS);
     EXPECT_STREQ(songNames[0], "\"Songs/0000.mod\"");
     EXPECT_STREQ(songNames[MAX_SONGS - 1], "\"Songs/1023.mod\"");

@@ -54,6 +54,8 @@ void windowSwapBuffers()
     swaps++;
 }
 void windowPostRedisplay() {}
+void windowWaitForInput(int) {}
+bool windowSwapIntervalSet() { return false; }
 void windowFullScreen() {}
 void windowReshape(int, int) {}
 void windowGetSize(int* width, int* height)

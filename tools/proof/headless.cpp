@@ -53,6 +53,8 @@ void headlessRead(proofImage* out)
 
 void windowSwapBuffers() { glFinish(); }
 void windowPostRedisplay() {}
+void windowWaitForInput(int) {}
+bool windowSwapIntervalSet() { return false; }
 void windowFullScreen() {}
 void windowReshape(int, int) {}
 void windowGetSize(int* width, int* height)
