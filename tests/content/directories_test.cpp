@@ -159,6 +159,27 @@ TEST_F(ContentDirs, PicturesInListingOrderAndSongsBeyondTheTableAreIgnored)
     EXPECT_STREQ(songNames[MAX_SONGS - 1], "\"Songs/1023.mod\"");
 }
 
+// Pictures are uploaded in the middle of a frame. Regression: the upload's own GL state
+// (blending on, additive) leaked into the article text drawn after the background.
+TEST_F(ContentDirs, PictureUploadedOnDemandLeavesTheFramesStateAndNotesAFileGoneSinceStartUp)
+{
+    tinyPicture("Images/a.ppm", 1);
+    tinyPicture("Images/b.ppm", 2);
+    ASSERT_EQ(readBackgrounds(), 1);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    ASSERT_TRUE(makePictureResident(&backgroundArray[0]));
+    GLint destination = 0;
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
+    std::filesystem::remove("Images/b.ppm");
+    EXPECT_FALSE(makePictureResident(&backgroundArray[1]));
+    EXPECT_EQ(backgroundArray[1].tiles, 0) << "no new attempt on every frame";
+}
+
 // ---- tunes ----
 
 TEST_F(ContentDirs, SongEntriesAreQuotedAndSorted)
