@@ -2,7 +2,7 @@
 """Idle loop figures: frames a second and CPU of the real viewer over 5 s in one Xvfb, on the
 startup picture, an article page with moving tickers, a page without tickers and the
 slideshow, printed next to glxgears' rate in the same server. Frames are counted by a small
-preloaded library that counts buffer swaps. A benchmark: it prints figures, asserts nothing.
+preloaded library that counts buffer swaps and partial copies. A benchmark: it prints figures, asserts nothing.
 
     python3 bench/idle_bench.py [build-dir]     (default: ./build; runs in <build>/demo)
 """
@@ -28,14 +28,14 @@ COUNTER_C = r"""
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/mman.h>
+#include <time.h>
 #include <unistd.h>
 typedef struct _XDisplay Display;
 static volatile unsigned long* counter;
-void glXSwapBuffers(Display* d, unsigned long drawable)
+static void count(void)
 {
-    static void (*real)(Display*, unsigned long);
-    if (!real) real = (void (*)(Display*, unsigned long))dlsym(RTLD_NEXT, "glXSwapBuffers");
     if (!counter) {
         const char* path = getenv("SWAP_COUNTER");
         int fd = path ? open(path, O_RDWR) : -1;
@@ -43,8 +43,40 @@ void glXSwapBuffers(Display* d, unsigned long drawable)
         if (counter == MAP_FAILED) counter = 0;
     }
     if (counter) (*counter)++;
+}
+void glXSwapBuffers(Display* d, unsigned long drawable)
+{
+    static void (*real)(Display*, unsigned long);
+    if (!real) real = (void (*)(Display*, unsigned long))dlsym(RTLD_NEXT, "glXSwapBuffers");
+    count();
     real(d, drawable);
 }
+/* A frame that shows only parts copies several rectangles back to back: one frame. */
+typedef void (*copyFn)(Display*, unsigned long, int, int, int, int);
+static copyFn realCopy;
+static void countingCopy(Display* d, unsigned long w, int x, int y, int width, int height)
+{
+    static double last;
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    double now = ts.tv_sec + ts.tv_nsec * 1e-9;
+    if (now - last > 0.002) count();
+    last = now;
+    realCopy(d, w, x, y, width, height);
+}
+typedef void (*anyFn)(void);
+static anyFn lookUp(const char* symbol, const unsigned char* name)
+{
+    anyFn (*real)(const unsigned char*) = (anyFn (*)(const unsigned char*))dlsym(RTLD_NEXT, symbol);
+    anyFn f = real(name);
+    if (f && strcmp((const char*)name, "glXCopySubBufferMESA") == 0) {
+        realCopy = (copyFn)f;
+        return (anyFn)countingCopy;
+    }
+    return f;
+}
+anyFn glXGetProcAddress(const unsigned char* name) { return lookUp("glXGetProcAddress", name); }
+anyFn glXGetProcAddressARB(const unsigned char* name) { return lookUp("glXGetProcAddressARB", name); }
 """
 
 
@@ -59,13 +91,21 @@ def read_counter(path):
         return int.from_bytes(f.read(8), "little")
 
 
+def resident_mb(pid):
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1]) / 1024
+    return float("nan")
+
+
 def measure(viewer, xserver, counter):
-    """(frames a second, viewer CPU %, Xvfb CPU %) over SECONDS."""
+    """(frames a second, viewer CPU %, Xvfb CPU %, viewer resident MB) over SECONDS."""
     f0, c0, x0, t0 = read_counter(counter), cpu_seconds(viewer.proc.pid), cpu_seconds(xserver.proc.pid), time.monotonic()
     time.sleep(SECONDS)
     f1, c1, x1, t1 = read_counter(counter), cpu_seconds(viewer.proc.pid), cpu_seconds(xserver.proc.pid), time.monotonic()
     dt = t1 - t0
-    return (f1 - f0) / dt, 100 * (c1 - c0) / dt, 100 * (x1 - x0) / dt
+    return (f1 - f0) / dt, 100 * (c1 - c0) / dt, 100 * (x1 - x0) / dt, resident_mb(viewer.proc.pid)
 
 
 def glxgears(xserver):
@@ -106,7 +146,7 @@ def main():
     x = harness.XServer("1280x960")
     rows = []
     try:
-        rows.append(("glxgears (same Xvfb)", glxgears(x), None, None))
+        rows.append(("glxgears (same Xvfb)", glxgears(x), None, None, None))
         v = harness.Viewer(x, demo, "hi", env=env)
         try:
             time.sleep(1.0)
@@ -128,12 +168,13 @@ def main():
     finally:
         x.stop()
         shutil.rmtree(work, ignore_errors=True)
-    print("%-30s %10s %12s %10s" % ("idle over %.0f s, 1280x960" % SECONDS, "frames/s", "viewer CPU", "Xvfb CPU"))
-    for name, fps, cpu, xcpu in rows:
+    print("%-30s %10s %12s %10s %10s" % ("idle over %.0f s, 1280x960" % SECONDS, "frames/s", "viewer CPU",
+                                         "Xvfb CPU", "resident"))
+    for name, fps, cpu, xcpu, rss in rows:
         if cpu is None:
-            print("%-30s %10.1f %12s %10s" % (name, fps, "-", "-"))
+            print("%-30s %10.1f %12s %10s %10s" % (name, fps, "-", "-", "-"))
         else:
-            print("%-30s %10.1f %11.1f%% %9.1f%%" % (name, fps, cpu, xcpu))
+            print("%-30s %10.1f %11.1f%% %9.1f%% %7.0f MB" % (name, fps, cpu, xcpu, rss))
 
 
 if __name__ == "__main__":

@@ -3,10 +3,12 @@
 // that shows nothing new is not drawn at all. Waits end early on input.
 #include "app/pacing.h"
 #include "app/screen.h"
+#include "app/viewport.h"
 #include "elements/picture.h"
 #include "music/link.h"
 #include "platform/window.h"
 #include "prefs/prefs.h"
+#include <GL/gl.h>
 #include <ctime>
 
 // A display that paces delivers at most this many frames a second (a 200 Hz panel); more,
@@ -75,4 +77,63 @@ void paceIdle()
     paceStep s = paceFrame(&pacer, monotonicUs(), changed, moving);
     if (s.draw) windowPostRedisplay();
     else windowWaitForInput((int)((s.waitUs + 999) / 1000));
+}
+
+bool framesPacedByClock() { return started && !pacer.displayPaces; }
+
+// A ticker's window in window pixels, a cell wider on each side and a unit taller: glyphs
+// shifted by the scrolling reach just past the window's edges.
+static windowRect tickerRect(int index, const viewportRect& vp)
+{
+    int x0 = scrollCoords[2 * index] - 16, y0 = scrollCoords[2 * index + 1] - 1;
+    int x1 = scrollCoords[2 * index] + 16 * (scrollLength[index] + 1), y1 = y0 + 18;
+    int left = vp.x + (int)((long)x0 * vp.width / 1280), right = vp.x + (int)(((long)x1 * vp.width + 1279) / 1280);
+    int top = vp.y + (int)((long)y0 * vp.height / 960), bottom = vp.y + (int)(((long)y1 * vp.height + 959) / 960);
+    if (left < vp.x) left = vp.x;
+    if (top < vp.y) top = vp.y;
+    if (right > vp.x + vp.width) right = vp.x + vp.width;
+    if (bottom > vp.y + vp.height) bottom = vp.y + vp.height;
+    return {left, top, right > left ? right - left : 0, bottom > top ? bottom - top : 0};
+}
+
+enum { MAX_RECTS = 64 };
+
+// The tickers' windows, or -1 when the whole frame must be shown (and cleared).
+static int tickerRects(windowRect* rects)
+{
+    if (!framesPacedByClock() || !scrollCoords || !scrollLength || numberOfScrollTexts > MAX_RECTS) return -1;
+    viewportRect vp = currentViewport();
+    int n = 0;
+    for (int i = 0; i < numberOfScrollTexts; i++) {
+        windowRect r = tickerRect(i, vp);
+        if (r.width > 0 && r.height > 0) rects[n++] = r;
+    }
+    return n;
+}
+
+void clearTickerDepth()
+{
+    windowRect rects[MAX_RECTS];
+    int n = tickerRects(rects);
+    if (n < 0) {
+        glClear(GL_DEPTH_BUFFER_BIT);
+        return;
+    }
+    // A software GL clears every pixel it is asked to: only where the tickers draw.
+    int w, h;
+    windowGetSize(&w, &h);
+    glEnable(GL_SCISSOR_TEST);
+    for (int i = 0; i < n; i++) {
+        glScissor(rects[i].x, h - rects[i].y - rects[i].height, rects[i].width, rects[i].height);
+        glClear(GL_DEPTH_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void presentTickerFrame()
+{
+    windowRect rects[MAX_RECTS];
+    int n = tickerRects(rects);
+    if (n < 0) windowSwapBuffers();
+    else windowPresentRects(rects, n);
 }

@@ -27,3 +27,12 @@ paceStep paceFrame(framePacer* pacer, int64_t nowUs, bool changed, bool moving);
 // The idle loop's share: decides by the frame state and posts the frame or waits. Where the
 // GL accepted a swap interval the display is trusted to pace, until timing shows it does not.
 void paceIdle();
+
+// True once frames are spaced by the clock (the display does not pace them): a frame that
+// only moves the tickers may then show just their windows.
+bool framesPacedByClock();
+// Shows a frame in which only the tickers moved: their windows where the GL can copy parts
+// of the back buffer, else the whole frame.
+void presentTickerFrame();
+// The depth clear of such a frame, kept to the tickers' windows on the same condition.
+void clearTickerDepth();

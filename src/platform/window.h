@@ -3,6 +3,10 @@
 #pragma once
 
 void windowSwapBuffers();
+// Shows only these rectangles of the back buffer (x, y, width, height in window pixels, y from
+// the top), leaving the back buffer as it is; a full swap where the GL can't copy parts.
+struct windowRect { int x, y, width, height; };
+void windowPresentRects(const windowRect* rects, int count);
 void windowPostRedisplay();
 void windowFullScreen();
 void windowReshape(int width, int height);

@@ -8,10 +8,35 @@
 #include <cstring>
 #include <poll.h>
 
+static bool hasGlxExtension(const char* name);
+
 void windowSwapBuffers() { glutSwapBuffers(); }
 void windowPostRedisplay() { glutPostRedisplay(); }
 void windowFullScreen() { glutFullScreen(); }
 void windowReshape(int width, int height) { glutReshapeWindow(width, height); }
+
+// GLX_MESA_copy_sub_buffer (software GL, Xvfb): a frame in which only small parts change
+// copies those parts instead of the whole frame.
+void windowPresentRects(const windowRect* rects, int count)
+{
+    typedef void (*copySubBufferFn)(Display*, GLXDrawable, int, int, int, int);
+    static copySubBufferFn copy = nullptr;
+    static bool looked;
+    if (!looked) {
+        looked = true;
+        if (glXGetCurrentContext() && hasGlxExtension("GLX_MESA_copy_sub_buffer"))
+            copy = (copySubBufferFn)glXGetProcAddress((const GLubyte*)"glXCopySubBufferMESA");
+    }
+    if (!copy) {
+        glutSwapBuffers();
+        return;
+    }
+    Display* d = glXGetCurrentDisplay();
+    GLXDrawable w = glXGetCurrentDrawable();
+    int windowH = glutGet(GLUT_WINDOW_HEIGHT);
+    for (int i = 0; i < count; i++) // GLX counts rows from the bottom
+        copy(d, w, rects[i].x, windowH - rects[i].y - rects[i].height, rects[i].width, rects[i].height);
+}
 
 static bool swapIntervalSet;
 bool windowSwapIntervalSet() { return swapIntervalSet; }

@@ -55,6 +55,7 @@ void windowSwapBuffers()
 }
 void windowPostRedisplay() {}
 void windowWaitForInput(int) {}
+void windowPresentRects(const windowRect*, int) { windowSwapBuffers(); }
 bool windowSwapIntervalSet() { return false; }
 void windowFullScreen() {}
 void windowReshape(int, int) {}
