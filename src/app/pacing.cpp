@@ -9,6 +9,7 @@
 #include "platform/window.h"
 #include "prefs/prefs.h"
 #include <GL/gl.h>
+#include <algorithm>
 #include <ctime>
 
 // A display that paces delivers at most this many frames a second (a 200 Hz panel); more,
@@ -81,19 +82,16 @@ void paceIdle()
 
 bool framesPacedByClock() { return started && !pacer.displayPaces; }
 
-// A ticker's window in window pixels, a cell wider on each side and a unit taller: glyphs
-// shifted by the scrolling reach just past the window's edges.
-static windowRect tickerRect(int index, const viewportRect& vp)
+windowRect tickerWindowRect(int x, int y, int cells, const viewportRect& vp)
 {
-    int x0 = scrollCoords[2 * index] - 16, y0 = scrollCoords[2 * index + 1] - 1;
-    int x1 = scrollCoords[2 * index] + 16 * (scrollLength[index] + 1), y1 = y0 + 18;
+    int x0 = x - 16, y0 = y - 1, x1 = x + 16 * (cells + 1), y1 = y + 17;
     int left = vp.x + (int)((long)x0 * vp.width / 1280), right = vp.x + (int)(((long)x1 * vp.width + 1279) / 1280);
     int top = vp.y + (int)((long)y0 * vp.height / 960), bottom = vp.y + (int)(((long)y1 * vp.height + 959) / 960);
-    if (left < vp.x) left = vp.x;
-    if (top < vp.y) top = vp.y;
-    if (right > vp.x + vp.width) right = vp.x + vp.width;
-    if (bottom > vp.y + vp.height) bottom = vp.y + vp.height;
-    return {left, top, right > left ? right - left : 0, bottom > top ? bottom - top : 0};
+    left = std::max(left, vp.x);
+    top = std::max(top, vp.y);
+    right = std::min(right, vp.x + vp.width);
+    bottom = std::min(bottom, vp.y + vp.height);
+    return {left, top, std::max(right - left, 0), std::max(bottom - top, 0)};
 }
 
 enum { MAX_RECTS = 64 };
@@ -105,7 +103,7 @@ static int tickerRects(windowRect* rects)
     viewportRect vp = currentViewport();
     int n = 0;
     for (int i = 0; i < numberOfScrollTexts; i++) {
-        windowRect r = tickerRect(i, vp);
+        windowRect r = tickerWindowRect(scrollCoords[2 * i], scrollCoords[2 * i + 1], scrollLength[i], vp);
         if (r.width > 0 && r.height > 0) rects[n++] = r;
     }
     return n;

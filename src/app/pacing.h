@@ -1,6 +1,8 @@
 // Frame pacing of the idle loop: which idle calls post a frame, and how long the others
 // wait for input. The decision is a plain function over a plain record, so it runs without a window.
 #pragma once
+#include "app/viewport.h"
+#include "platform/window.h"
 #include <cstdint>
 
 enum { FRAME_PERIOD_US = 16667 }; // 60 frames a second where the display does not pace itself
@@ -34,5 +36,9 @@ bool framesPacedByClock();
 // Shows a frame in which only the tickers moved: their windows where the GL can copy parts
 // of the back buffer, else the whole frame.
 void presentTickerFrame();
+// A ticker's window at design position (x, y), `cells` cells wide, in window pixels through
+// the viewport: a cell wider on each side and a unit taller, as scrolled glyphs reach just
+// past the window; cut to the viewport, rounded outwards.
+windowRect tickerWindowRect(int x, int y, int cells, const viewportRect& vp);
 // The depth clear of such a frame, kept to the tickers' windows on the same condition.
 void clearTickerDepth();

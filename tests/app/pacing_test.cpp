@@ -1,6 +1,7 @@
 // Frame pacing without a window: a still screen is drawn twice after a change and then not at
 // all, moving frames are spaced by the clock unless the display paces, and a display that
-// claims to pace but returns swaps too fast is paced by the clock after all.
+// claims to pace but returns swaps too fast is paced by the clock after all; the window
+// pixels a frame that moves only the tickers shows.
 #include "app/pacing.h"
 #include <gtest/gtest.h>
 
@@ -60,4 +61,23 @@ TEST(Pacing, DisplayThatPacesIsTrustedOnlyWhileItsSwapsTakeTime)
     for (int i = 0; i < 31; i++) fast.push_back({i * 1000LL, false, true, true, 0});
     fast.push_back({31000, false, true, false, FRAME_PERIOD_US - 1000});
     run(paced, fast);
+}
+
+TEST(Pacing, TickerWindowsInWindowPixels)
+{
+    struct {
+        int x, y, cells;
+        viewportRect vp;
+        windowRect want;
+    } cases[] = {
+        {80, 860, 70, {0, 0, 1280, 960}, {64, 859, 1152, 18}},
+        {80, 860, 70, {0, 0, 640, 480}, {32, 429, 576, 10}},   // low resolution: rounded outwards
+        {80, 80, 70, {100, 20, 1280, 960}, {164, 99, 1152, 18}}, // a picture centred in a wider window
+        {0, 0, 90, {0, 0, 1280, 960}, {0, 0, 1280, 17}},        // cut to the picture
+    };
+    for (auto& c : cases) {
+        windowRect r = tickerWindowRect(c.x, c.y, c.cells, c.vp);
+        EXPECT_TRUE(r.x == c.want.x && r.y == c.want.y && r.width == c.want.width && r.height == c.want.height)
+            << c.x << "," << c.y << " -> " << r.x << "," << r.y << " " << r.width << "x" << r.height;
+    }
 }
