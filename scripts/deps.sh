@@ -14,4 +14,4 @@ $SUDO apt-get install -y --no-install-recommends \
   libfreetype-dev fonts-dejavu-core libpng-dev \
   dpkg-dev desktop-file-utils \
   clang libclang-rt-14-dev \
-  xvfb xauth xdotool x11-utils x11-apps netpbm tecnoballz-data
+  xvfb xauth xdotool x11-utils x11-apps mesa-utils netpbm tecnoballz-data

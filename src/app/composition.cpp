@@ -3,6 +3,7 @@
 // tickers repaint their own windows over the unchanged picture.
 #include "app/composition.h"
 #include "app/clock.h"
+#include "app/pacing.h"
 #include "app/screen.h"
 #include "app/songstart.h"
 #include "app/viewport.h"
@@ -145,10 +146,13 @@ void display()
         drawFrame = 0;
         firstrun = 0;
     }
+    bool tickersOnly = drawFrame == -1 && mode == 2; // both buffers already hold the page
     if (drawFrame != -1 && mode == 2) drawMagazine();
     else if (mode == 4) slideshowFrame();
     else if (mode == 1) startupPictureFrame();
+    else if (tickersOnly) clearTickerDepth();
     else glClear(GL_DEPTH_BUFFER_BIT);
     drawScrollTexts();
-    windowSwapBuffers();
+    if (tickersOnly) presentTickerFrame();
+    else windowSwapBuffers();
 }

@@ -3,6 +3,7 @@
 // through end(); only a lost X connection ends elsewhere, after stopping the music here.
 #include "app/lifecycle.h"
 #include "app/clock.h"
+#include "app/pacing.h"
 #include "app/screen.h"
 #include "content/catalogue.h"
 #include "content/directories.h"
@@ -78,7 +79,7 @@ void init()
 
 void idle()
 {
-    windowPostRedisplay();
+    paceIdle();
     if (endAll) end();
     // 128 + the signal's number, as for a program the signal ended: a script that runs the
     // viewer can tell a quit request from outside from the reader's own quit.

@@ -1,6 +1,7 @@
 // Owns the menu, picture and tune tables and their loading from Menus, Images and Songs.
 // Tables are never written past their limits: excess files are left out with one message.
 #include "content/directories.h"
+#include "content/picturecache.h"
 #include "platform/dirlist.h"
 #include "platform/report.h"
 #include <GL/gl.h>
@@ -110,12 +111,18 @@ static void addBackground(const char* name, void* user)
         (*ignored)++;
         return;
     }
-    loadRecord(&backgroundArray[backgrounds], "Images", name, 1);
-    backgrounds++;
+    // Only the header now: the picture is uploaded when first shown.
+    my_texture* t = &backgroundArray[backgrounds++];
+    char path[1024];
+    memset(t, 0, sizeof *t);
+    snprintf(path, sizeof path, "Images/%s", name);
+    describePicture(t, path);
+    snprintf(t->name, sizeof t->name, "%s", name);
 }
 
 int readBackgrounds()
 {
+    forgetPictures();
     return readTextureTable(&backgroundArray, &backgrounds, MAX_BACKGROUNDS, "Images", addBackground,
                             cleanupBackgrounds);
 }
@@ -190,6 +197,7 @@ int cleanupBackgrounds()
 {
     free(backgroundArray);
     backgroundArray = nullptr;
+    forgetPictures();
     backgrounds = 0;
     return 1;
 }

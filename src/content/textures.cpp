@@ -146,6 +146,28 @@ unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode
     return rgba;
 }
 
+bool ReadPPMSize(const char* fileName, long* width, long* height)
+{
+    *width = 0;
+    *height = 0;
+    FILE* f = fileName ? fopen(fileName, "rb") : nullptr;
+    if (!f) return false;
+    long w, h;
+    if (!readPPMHeader(f, &w, &h)) {
+        printf("Error scanning PPM header\n");
+        fclose(f);
+        return false;
+    }
+    struct stat st;
+    long raster = fstat(fileno(f), &st) == 0 ? (long)st.st_size - ftell(f) : 0;
+    fclose(f);
+    long expected = w * h * 3;
+    if (raster < expected) printf("Error while reading file (%ld %ld)\n", raster < 0 ? 0L : raster, expected);
+    *width = w;
+    *height = h;
+    return true;
+}
+
 // The tiles of one image must carry consecutive names (renderers address tile k as id + k).
 // glGenTextures gives a consecutive block on every GL we know; should one hand out recycled
 // names with gaps, keep the gappy names reserved and ask again until a block comes back.
@@ -179,15 +201,23 @@ static bool generateConsecutiveNames(int n, GLuint* first)
 // Filtering without mipmaps (Mesa shows nothing otherwise); the font stays crisp, pictures
 // are smoothed. Clamping keeps a stretched tile from sampling its opposite edge, which would
 // show as a seam between tiles.
-static void uploadTexture(GLuint name, int mode, int width, int height, const unsigned char* pixels)
+// Opaque pictures (mode 1) go up as RGB: alpha is 255 throughout, so the picture is the same
+// and the driver keeps three bytes a texel where it can. Packs in place (3i never passes 4i).
+static void uploadTexture(GLuint name, int mode, int width, int height, unsigned char* pixels)
 {
     GLint filter = (mode == 0 || mode == 1) ? GL_LINEAR : GL_NEAREST;
+    GLenum format = GL_RGBA;
+    if (mode == 1) {
+        size_t n = (size_t)width * (size_t)height;
+        for (size_t i = 0; i < n; i++) memmove(pixels + 3 * i, pixels + 4 * i, 3);
+        format = GL_RGB;
+    }
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, format == GL_RGB ? GL_RGB8 : 4, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
 }
 
 // Cuts the image into 256x256 tiles in row-major order; the uncovered part of a tile at the

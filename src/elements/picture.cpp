@@ -3,6 +3,7 @@
 #include "elements/picture.h"
 #include "app/clock.h"
 #include "content/directories.h"
+#include "content/picturecache.h"
 #include "prefs/prefs.h"
 #include <GL/gl.h>
 #include <cstdint>
@@ -10,6 +11,8 @@
 
 int slideshowPicture = 0;
 int slideshowTimerStart = 0;
+static int shownPicture = -1;   // what the last slideshow frame drew
+static double shownBrightness = -1.0;
 
 tileQuad pictureTile(const my_texture* picture, int row, int column)
 {
@@ -52,7 +55,7 @@ void drawPicture(int index, double brightness)
 
 void drawStretchedPicture(const my_texture* p, float b)
 {
-    if (!hasImage(p)) return;
+    if (!makePictureResident(p) || !hasImage(p)) return;
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
@@ -64,10 +67,18 @@ void drawStretchedPicture(const my_texture* p, float b)
         }
 }
 
+// Wrapping difference: readings wrap after 2^31 hundredths.
+static int slideshowElapsed() { return (int)((uint32_t)getTime() - (uint32_t)slideshowTimerStart); }
+
+bool slideshowStill()
+{
+    double b = slideshowBrightness(slideshowElapsed(), SLIDESHOW_CHANGE_TIME);
+    return b == 1.0 && shownBrightness == 1.0 && shownPicture == slideshowPicture;
+}
+
 void slideshowFrame()
 {
-    // Wrapping difference: readings wrap after 2^31 hundredths.
-    int e = (int)((uint32_t)getTime() - (uint32_t)slideshowTimerStart);
+    int e = slideshowElapsed();
     double b = slideshowBrightness(e, SLIDESHOW_CHANGE_TIME);
     if (b < 0.0) {
         b = 0.0;
@@ -75,7 +86,15 @@ void slideshowFrame()
         slideshowTimerStart = getTime();
     }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    int k = backgrounds > 0 ? slideshowPicture % backgrounds : 0;
+    if (k < 0) k += backgrounds;
+    bool wasResident = backgrounds > 0 && backgroundArray && pictureResident(&backgroundArray[k]);
     drawPicture(slideshowPicture, b);
+    shownPicture = slideshowPicture;
+    shownBrightness = b;
+    // The next picture is uploaded while this one shows, one upload per frame at most, so the
+    // change between them draws without a stall.
+    if (wasResident) makePictureResident(&backgroundArray[(k + 1) % backgrounds]);
 }
 
 void startupPictureFrame()

@@ -20,6 +20,9 @@ double slideshowBrightness(int elapsed, int changeTime);
 // GL_MODULATE, texturing on, blending and depth test off, colour (b, b, b, 1).
 void drawPicture(int index, double brightness);
 void slideshowFrame();
+// True when the next slideshow frame would show what the last one showed (a picture at full
+// brightness between its fades): such frames need not be drawn.
+bool slideshowStill();
 void startupPictureFrame();
 
 // Draws one picture record stretched over the whole design space, its colours multiplied

@@ -3,10 +3,18 @@
 #pragma once
 
 void windowSwapBuffers();
+// Shows only these rectangles of the back buffer (x, y, width, height in window pixels, y from
+// the top), leaving the back buffer as it is; a full swap where the GL can't copy parts.
+struct windowRect { int x, y, width, height; };
+void windowPresentRects(const windowRect* rects, int count);
 void windowPostRedisplay();
 void windowFullScreen();
 void windowReshape(int width, int height);
 void windowGetSize(int* width, int* height);
+// Waits up to timeoutMs for input from the window system; returns at once if some is queued.
+void windowWaitForInput(int timeoutMs);
+// Whether the GL accepted a swap interval (it may still not honour it).
+bool windowSwapIntervalSet();
 
 struct windowCallbacks {
     void (*display)();

@@ -10,11 +10,51 @@
 #include <cstring>
 #include <ctime>
 #include <unistd.h>
+#include <poll.h>
+
+static bool hasGlxExtension(const char* name);
 
 void windowSwapBuffers() { glutSwapBuffers(); }
 void windowPostRedisplay() { glutPostRedisplay(); }
 void windowFullScreen() { glutFullScreen(); }
 void windowReshape(int width, int height) { glutReshapeWindow(width, height); }
+
+// GLX_MESA_copy_sub_buffer (software GL, Xvfb): a frame in which only small parts change
+// copies those parts instead of the whole frame.
+void windowPresentRects(const windowRect* rects, int count)
+{
+    typedef void (*copySubBufferFn)(Display*, GLXDrawable, int, int, int, int);
+    static copySubBufferFn copy = nullptr;
+    static bool looked;
+    if (!looked) {
+        looked = true;
+        if (glXGetCurrentContext() && hasGlxExtension("GLX_MESA_copy_sub_buffer"))
+            copy = (copySubBufferFn)glXGetProcAddress((const GLubyte*)"glXCopySubBufferMESA");
+    }
+    if (!copy) {
+        glutSwapBuffers();
+        return;
+    }
+    Display* d = glXGetCurrentDisplay();
+    GLXDrawable w = glXGetCurrentDrawable();
+    int windowH = glutGet(GLUT_WINDOW_HEIGHT);
+    for (int i = 0; i < count; i++) // GLX counts rows from the bottom
+        copy(d, w, rects[i].x, windowH - rects[i].y - rects[i].height, rects[i].width, rects[i].height);
+}
+
+static bool swapIntervalSet;
+bool windowSwapIntervalSet() { return swapIntervalSet; }
+
+// freeglut has no event wait for an idle callback: wait on the X connection itself, so that
+// a key or click ends the wait at once. Events Xlib already read count as input.
+void windowWaitForInput(int timeoutMs)
+{
+    Display* d = glXGetCurrentDisplay();
+    if (!d) return;
+    if (XPending(d) > 0) return;
+    struct pollfd p = {ConnectionNumber(d), POLLIN, 0};
+    poll(&p, 1, timeoutMs);
+}
 
 void windowGetSize(int* width, int* height)
 {
@@ -193,15 +233,19 @@ void windowRequestVSync()
         auto fn = (void (*)(Display*, GLXDrawable, int))address("glXSwapIntervalEXT");
         if (fn) {
             fn(glXGetCurrentDisplay(), glXGetCurrentDrawable(), 1);
+            swapIntervalSet = true;
             return;
         }
     }
     if (hasGlxExtension("GLX_MESA_swap_control")) {
         auto fn = (int (*)(unsigned int))address("glXSwapIntervalMESA");
-        if (fn && fn(1) == 0) return;
+        if (fn && fn(1) == 0) {
+            swapIntervalSet = true;
+            return;
+        }
     }
     if (hasGlxExtension("GLX_SGI_swap_control")) {
         auto fn = (int (*)(int))address("glXSwapIntervalSGI");
-        if (fn) fn(1);
+        if (fn) swapIntervalSet = fn(1) == 0;
     }
 }

@@ -2,6 +2,7 @@
 // pictures in listing order, quoted tune entries with their 55-character limit, what is
 // passed over (".info", subdirectories), missing directories, and full tables.
 #include "content/directories.h"
+#include "content/picturecache.h"
 #include "content/content_files.h"
 #include "support/offscreen.h"
 #include <GL/gl.h>
@@ -144,11 +145,39 @@ TEST_F(ContentDirs, PicturesInListingOrderAndSongsBeyondTheTableAreIgnored)
     for (int i = 0; i < MAX_BACKGROUNDS; i++) {
         ASSERT_EQ(backgroundArray[i].name, order[i]);
         ASSERT_EQ(backgroundArray[i].tiles, 1);
+        // Start-up reads headers only; a picture is uploaded when first drawn, and only the
+        // most recently used stay uploaded.
+        ASSERT_EQ(backgroundArray[i].id, 0u);
+        ASSERT_TRUE(makePictureResident(&backgroundArray[i]));
         ASSERT_EQ(texel(backgroundArray[i], 3), 255) << "black is opaque in a picture";
+        ASSERT_EQ(residentPictures(), i < RESIDENT_PICTURES ? i + 1 : (int)RESIDENT_PICTURES);
     }
+    EXPECT_EQ(backgroundArray[(int)MAX_BACKGROUNDS - (int)RESIDENT_PICTURES - 1].id, 0u) << "least recently used left";
+    EXPECT_NE(backgroundArray[(int)MAX_BACKGROUNDS - (int)RESIDENT_PICTURES].id, 0u);
     ASSERT_EQ(numberOfSongs, MAX_SONGS);
     EXPECT_STREQ(songNames[0], "\"Songs/0000.mod\"");
     EXPECT_STREQ(songNames[MAX_SONGS - 1], "\"Songs/1023.mod\"");
+}
+
+// Pictures are uploaded in the middle of a frame. Regression: the upload's own GL state
+// (blending on, additive) leaked into the article text drawn after the background.
+TEST_F(ContentDirs, PictureUploadedOnDemandLeavesTheFramesStateAndNotesAFileGoneSinceStartUp)
+{
+    tinyPicture("Images/a.ppm", 1);
+    tinyPicture("Images/b.ppm", 2);
+    ASSERT_EQ(readBackgrounds(), 1);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    ASSERT_TRUE(makePictureResident(&backgroundArray[0]));
+    GLint destination = 0;
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
+    std::filesystem::remove("Images/b.ppm");
+    EXPECT_FALSE(makePictureResident(&backgroundArray[1]));
+    EXPECT_EQ(backgroundArray[1].tiles, 0) << "no new attempt on every frame";
 }
 
 // ---- tunes ----

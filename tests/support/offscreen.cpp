@@ -54,6 +54,9 @@ void windowSwapBuffers()
     swaps++;
 }
 void windowPostRedisplay() {}
+void windowWaitForInput(int) {}
+void windowPresentRects(const windowRect*, int) { windowSwapBuffers(); }
+bool windowSwapIntervalSet() { return false; }
 void windowFullScreen() {}
 void windowReshape(int, int) {}
 void windowGetSize(int* width, int* height)

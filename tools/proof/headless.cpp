@@ -53,6 +53,9 @@ void headlessRead(proofImage* out)
 
 void windowSwapBuffers() { glFinish(); }
 void windowPostRedisplay() {}
+void windowWaitForInput(int) {}
+void windowPresentRects(const windowRect*, int) { windowSwapBuffers(); }
+bool windowSwapIntervalSet() { return false; }
 void windowFullScreen() {}
 void windowReshape(int, int) {}
 void windowOnClose(void (*)()) {}
