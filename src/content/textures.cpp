@@ -100,31 +100,41 @@ static void reportHeader(const char* fileName, int header, long w, long h)
         report(fileName, 0, REPORT_ERROR, "ppm-header", "Error scanning PPM header");
 }
 
-unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode)
+// Opens a picture and checks its header and the length of its raster, with the one line
+// for each refusal; returns the file positioned at the raster, or null.
+static FILE* openCheckedPPM(const char* fileName, int mode, long* w, long* h)
 {
-    *width = 0;
-    *height = 0;
     long fileSize = 0;
     FILE* f = fileName ? openPicture(fileName, mode, &fileSize) : nullptr;
     if (!f) return nullptr;
-    long w = 0, h = 0;
-    int header = readPPMHeader(f, &w, &h);
+    int header = readPPMHeader(f, w, h);
     if (header != HEADER_OK) {
-        reportHeader(fileName, header, w, h);
+        reportHeader(fileName, header, *w, *h);
         fclose(f);
         return nullptr;
     }
-    size_t pixels = (size_t)w * (size_t)h;
-    size_t expected = pixels * 3;
+    size_t expected = (size_t)*w * (size_t)*h * 3;
     // A raster may lack part of its last row (that part shows black), never more: a header
     // alone must not cost the memory and the tiles of the picture it claims.
     long raster = fileSize - ftell(f);
-    if (raster < 0 || (size_t)raster + (size_t)w * 3 < expected) {
+    if (raster < 0 || (size_t)raster + (size_t)*w * 3 < expected) {
         report(fileName, 0, REPORT_ERROR, "ppm-short", "Error while reading file (%ld %ld)", raster < 0 ? 0 : raster,
                (long)expected);
         fclose(f);
         return nullptr;
     }
+    return f;
+}
+
+unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode)
+{
+    *width = 0;
+    *height = 0;
+    long w = 0, h = 0;
+    FILE* f = openCheckedPPM(fileName, mode, &w, &h);
+    if (!f) return nullptr;
+    size_t pixels = (size_t)w * (size_t)h;
+    size_t expected = pixels * 3;
     // One buffer serves both: the raster is read into its tail and expanded forwards.
     unsigned char* rgba = (unsigned char*)malloc(pixels * 4);
     if (!rgba) {
@@ -150,19 +160,10 @@ bool ReadPPMSize(const char* fileName, long* width, long* height)
 {
     *width = 0;
     *height = 0;
-    FILE* f = fileName ? fopen(fileName, "rb") : nullptr;
+    long w = 0, h = 0;
+    FILE* f = openCheckedPPM(fileName, 0, &w, &h);
     if (!f) return false;
-    long w, h;
-    if (!readPPMHeader(f, &w, &h)) {
-        printf("Error scanning PPM header\n");
-        fclose(f);
-        return false;
-    }
-    struct stat st;
-    long raster = fstat(fileno(f), &st) == 0 ? (long)st.st_size - ftell(f) : 0;
     fclose(f);
-    long expected = w * h * 3;
-    if (raster < expected) printf("Error while reading file (%ld %ld)\n", raster < 0 ? 0L : raster, expected);
     *width = w;
     *height = h;
     return true;

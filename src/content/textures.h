@@ -21,8 +21,8 @@ struct my_texture {
 // Sizes above the limits above and maxima other than 255 are refused, with one line naming
 // the file; a missing file silently, unless it is the font atlas (mode 2).
 unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode);
-// Reads only the header and the file's length: the size LoadPPM would give, with the same
-// messages at the same time for a damaged file (a short raster is named, and still loads).
+// Reads only the header and the file's length: the size LoadPPM would give, refusing what it
+// refuses with the same line (a last row cut short is named when the picture is loaded).
 bool ReadPPMSize(const char* fileName, long* width, long* height);
 // Loads the file as one texture (up to 256x256) or as 256x256 tiles; returns record->id, or
 // 0 with the record unchanged when the file can't be read (tiles 0 if tiling failed).
