@@ -71,15 +71,14 @@ static char* readWholeFile(const char* path, bool* skip)
     return text;
 }
 
-// Counts the pages, then fills a table of exactly that many. The text engine's findings on the
-// way name the article.
+// Lays the article out once into its page table. The text engine's findings on the way name
+// the article.
 static bool paginate(articleEntry* e, const char* path)
 {
     setReportFile(path);
-    int count = getNumberOfPages(e->text, nullptr);
-    if (count < 1) count = 1;
-    e->pages = (pageStart*)calloc((size_t)count, sizeof(pageStart));
-    if (e->pages) e->numberOfPages = getNumberOfPages(e->text, e->pages);
+    int count = 0;
+    e->pages = paginateIntoNewTable(e->text, &count);
+    if (e->pages) e->numberOfPages = count;
     setReportFile(nullptr);
     if (!e->pages) {
         report(path, 0, REPORT_ERROR, "article-memory", "Unable to allocate memory for article page offsets");

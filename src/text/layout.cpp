@@ -5,6 +5,7 @@
 #include "prefs/prefs.h"
 #include "text/markup.h"
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 enum {
@@ -197,11 +198,36 @@ void layoutRow(const char* text, int* pos, int* newLine, rowLayout* out)
     *pos = out->next;
 }
 
-int paginate(char* text, pageStart* pages, rowVisitor visit, void* context)
+// Where pagination puts the page starts: nowhere, a caller's table that has room, or a table
+// that grows, so that loading lays an article out once rather than count first and then fill.
+struct pageTable {
+    pageStart* pages;
+    int room;
+    bool grows;
+    bool failed;
+};
+
+static void recordPage(pageTable* t, int index, pageStart page)
+{
+    if (t->failed || (!t->pages && !t->grows)) return;
+    if (t->grows && index >= t->room) {
+        int room = t->room ? t->room * 2 : 16;
+        pageStart* bigger = (pageStart*)realloc(t->pages, (size_t)room * sizeof *bigger);
+        if (!bigger) {
+            t->failed = true;
+            return;
+        }
+        t->pages = bigger;
+        t->room = room;
+    }
+    t->pages[index] = page;
+}
+
+static int paginateInto(char* text, pageTable* table, rowVisitor visit, void* context)
 {
     const long long rowsPerPage = (MAX_ROWS < 0 ? 0LL : (long long)MAX_ROWS) + 1;
     int count = 1;
-    if (pages) pages[0] = {text, 1};
+    recordPage(table, 0, {text, 1});
     int pos = 0;
     int newLine = 1;
     long long rows = 0;
@@ -209,7 +235,7 @@ int paginate(char* text, pageStart* pages, rowVisitor visit, void* context)
     for (;;) {
         rows++;
         if (rows > rowsPerPage) {
-            if (pages) pages[count] = {text + pos, newLine};
+            recordPage(table, count, {text + pos, newLine});
             count++;
             rows -= rowsPerPage;
         }
@@ -224,6 +250,21 @@ int paginate(char* text, pageStart* pages, rowVisitor visit, void* context)
     }
     tagTextEnd();
     return count;
+}
+
+int paginate(char* text, pageStart* pages, rowVisitor visit, void* context)
+{
+    pageTable table = {pages, 0, false, false};
+    return paginateInto(text, &table, visit, context);
+}
+
+pageStart* paginateIntoNewTable(char* text, int* count)
+{
+    pageTable table = {nullptr, 0, true, false};
+    *count = paginateInto(text, &table, nullptr, nullptr);
+    if (!table.failed) return table.pages;
+    free(table.pages);
+    return nullptr;
 }
 
 int getNumberOfPages(char* text, pageStart* pages) { return paginate(text, pages, nullptr, nullptr); }

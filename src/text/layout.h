@@ -45,6 +45,8 @@ typedef void (*rowVisitor)(const rowLayout* row, int page, int rowOnPage, void* 
 // Splits the text into pages of MAX_ROWS + 1 rows; fills pages (when not null) as
 // getNumberOfPages does, and hands every produced row to visit (when not null).
 int paginate(char* text, pageStart* pages, rowVisitor visit, void* context);
+// Lays the text out once into a new table (malloc'd, *count records); null when out of memory.
+pageStart* paginateIntoNewTable(char* text, int* count);
 
 // Width in columns of the word at text: up to a space, line feed or the end, a hyphen
 // included; tags count nothing.

@@ -48,7 +48,7 @@ TEST_F(Catalogue, SortedByteWiseAndFoundByExactName)
 TEST_F(Catalogue, TextIsTheFileByteForByteWithItsPageTable)
 {
     std::string bytes = "[h1]Title\r\nline two\n\ttabbed \xe4\xf6\n";
-    for (int p = 0; p < 120; p++) bytes += "Paragraph with some words to fill a row of the page and a few more to wrap.\n";
+    for (int p = 0; p < 400; p++) bytes += "Paragraph with some words to fill a row of the page and a few more to wrap.\n";
     writeFile("Articles/raw", bytes);
     writeFile("Articles/empty", "");
     ASSERT_EQ(readArticles(), 1);
@@ -59,7 +59,7 @@ TEST_F(Catalogue, TextIsTheFileByteForByteWithItsPageTable)
     const articleEntry& e = articleArray[findArticle("raw")];
     EXPECT_EQ(std::string(e.text), bytes);
     int count = getNumberOfPages(e.text, nullptr);
-    ASSERT_GT(count, 1);
+    ASSERT_GT(count, 16); // beyond the first room of the growing page table
     ASSERT_EQ(e.numberOfPages, count);
     std::vector<pageStart> fresh(count);
     getNumberOfPages(e.text, fresh.data());
