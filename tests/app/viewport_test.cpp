@@ -24,6 +24,7 @@ TEST(Viewport, WindowToScreenInBothResolutions)
         {1, 1280, 1024, 0, 32, 0, 0},        {1, 1280, 1024, 1279, 991, 639, 479},
         {1, 1280, 1024, 640, 10, 320, -1},   {0, 1920, 1080, 960, 540, 640, 480},
         {0, 1920, 1080, 100, 540, -1, 480},
+        {1, 0, 480, 5, 7, 5, 7}, {1, 640, 0, 5, 7, 5, 7}, // no picture yet: positions pass through
     };
     for (auto c : cases) {
         computeScreenMetrics(c.lowres);

@@ -37,17 +37,6 @@ class Image:
         i = (y * self.width + x) * 3
         return tuple(self.data[i:i + 3])
 
-    def region_mean(self, x0, y0, x1, y1):
-        total = [0, 0, 0]
-        n = 0
-        for y in range(y0, y1):
-            for x in range(x0, x1):
-                p = self.pixel(x, y)
-                for k in range(3):
-                    total[k] += p[k]
-                n += 1
-        return tuple(t / max(n, 1) for t in total)
-
 
 def parse_ppm(raw):
     """Parses a binary PPM (P6, maxval 255) held in memory as an Image."""

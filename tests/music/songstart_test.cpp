@@ -47,7 +47,7 @@ TEST_F(SongStart, AnnouncesStartsAndMovesOnFromAPlayerThatDidNotPlay)
         int started;       // the index the player gets
         std::string name, path;
     } cases[] = {
-        {0, 1, 0, "t0.mod", "Songs/t0.mod"}, // the first frame announces too
+        {-5, 1, 0, "t0.mod", "Songs/t0.mod"}, // the first frame announces too; -5 is 0, not 5
         {2, 0, 2, "x.mod", "Songs/mods/x.mod"},
         {-1, 0, 4, "t4.mod", "Songs/t4.mod"},
         {-12, 0, 3, hostile, std::string("Songs/") + hostile},

@@ -107,4 +107,6 @@ TEST(RequesterLayout, DialogGrowsForWideTextTitleAndManyButtons)
             EXPECT_GT(r.buttons[i].x, r.buttons[i - 1].x + r.buttons[i - 1].width);
         }
     }
+    auto gap = [&r](int i) { return r.buttons[i].x - (r.buttons[i - 1].x + r.buttons[i - 1].width); };
+    EXPECT_LE(gap(4) - gap(1), 3) << "the spare room is shared evenly";
 }
