@@ -24,6 +24,14 @@ CASES = [
       "Images/bkg4.pbm: Unable to open picture: not a regular file (a FIFO)",
       "Pointers/pointers.iff: not a regular file (a FIFO); no pointer shapes"]),
     ("FIFO scroll file", TICKER % "pipe.txt", ["ScrollTexts/pipe.txt"], []),
+    # Regression: 2^31-1 cells overflowed and drew 2^31 quads a frame; 10^7 cost seconds a frame.
+    ("endless ticker", (TICKER % "news.txt").replace(": 20", ": 2147483647"), [],
+     ["prefs.txt:3: SCROLL_LENGTH: 2147483647 clamped to 80"]),
+    ("long ticker at the int limits", (TICKER % "news.txt").replace("80,860", "2147483647,-2147483648")
+     .replace(": 20", ": 10000000") + "ARTICLE_BAR_COORDS: 0,-2147483648,10,2147483647\n"
+     "ARTICLE_ROW_OFFSET: 2147483647\nARTICLE_TEXT_START: -2147483648,2147483647\n", [],
+     ["prefs.txt:2: SCROLL_COORDS: 2147483647 clamped to 32768", "prefs.txt:3: SCROLL_LENGTH: 10000000 clamped",
+      "prefs.txt:5: ARTICLE_BAR_COORDS: -2147483648 clamped", "prefs.txt:6: ARTICLE_ROW_OFFSET: 2147483647 clamped"]),
 ]
 
 
