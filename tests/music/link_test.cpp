@@ -52,6 +52,18 @@ struct Link : ::testing::Test {
         ASSERT_NE(0, startedPid);
         ASSERT_TRUE(waitUntil([] { return loadingSong == 0; }));
     }
+    // Lets the song start run until the fake player has been given tune; returns the most
+    // players that ran at once on the way.
+    int startsUntilPlayed(const char* tune)
+    {
+        int most = 0;
+        EXPECT_TRUE(waitUntil([&] {
+            startPendingSong();
+            most = std::max(most, runningCommands());
+            return readFile("started") == tune;
+        }));
+        return most;
+    }
     std::string peerLog()
     {
         EXPECT_TRUE(peersEnded());
@@ -206,13 +218,7 @@ TEST_F(Link, NextWithPlayerStopsItAndNamesTheFollowingTune)
     playNextMusic();
     EXPECT_EQ(1, loadingSong);
     EXPECT_STREQ("     Playing t2.mod", infoText);
-    int most = 0;
-    EXPECT_TRUE(waitUntil([&] {
-        startPendingSong();
-        most = std::max(most, runningCommands());
-        return readFile("started") == "Songs/t2.mod";
-    }));
-    EXPECT_EQ(1, most);
+    EXPECT_EQ(1, startsUntilPlayed("Songs/t2.mod"));
     EXPECT_TRUE(has(readFile(log), "got 2"));
     EXPECT_EQ(2, currentSong); // moved by the player's end report
 }
@@ -301,13 +307,7 @@ TEST_F(Link, ClicksWhileLoadingLeaveOnePlayerOfTheLastTune)
         EXPECT_EQ(1, runningCommands()) << click;
     }
     EXPECT_STREQ("     Playing t2.mod", infoText); // 0 - 2 x 2 + 1 wraps to 2
-    int most = 0;
-    EXPECT_TRUE(waitUntil([&] {
-        startPendingSong();
-        most = std::max(most, runningCommands());
-        return readFile("started") == "Songs/t2.mod";
-    }));
-    EXPECT_EQ(1, most);
+    EXPECT_EQ(1, startsUntilPlayed("Songs/t2.mod"));
     EXPECT_EQ(2, currentSong);
 }
 

@@ -8,6 +8,7 @@
 #include "input/mouse.h"
 #include "input/pointer.h"
 #include "platform/dirlist.h"
+#include "platform/files.h"
 #include "app/screen.h"
 #include "text/render.h"
 #include <algorithm>
@@ -111,7 +112,8 @@ bool checkCatalogue()
 // Asks the player's decoder, without playing, whether it can read the tune.
 static void checkDecodes(const std::string& path)
 {
-    FILE* f = fopen(path.c_str(), "rb");
+    long size = 0;
+    FILE* f = openRegularFile(path.c_str(), &size); // a FIFO in Songs/ must not stall the check
     std::vector<char> data;
     if (f) {
         char chunk[65536];
@@ -153,7 +155,8 @@ void checkSongs()
 static const char* otherFormat(const std::string& path)
 {
     unsigned char head[12] = {};
-    FILE* f = fopen(path.c_str(), "rb");
+    long size = 0;
+    FILE* f = openRegularFile(path.c_str(), &size);
     if (!f) return nullptr;
     size_t n = fread(head, 1, sizeof head, f);
     fclose(f);

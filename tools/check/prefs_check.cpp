@@ -6,6 +6,7 @@
 #include "findings.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
+#include "platform/files.h"
 #include "prefs/prefs.h"
 #include "prefs/values.h"
 #include "app/screen.h"
@@ -92,7 +93,8 @@ static void restoreDefaults(const prefsDefaults& d)
 static std::vector<std::string> readLines(const char* path)
 {
     std::vector<std::string> lines;
-    FILE* f = fopen(path, "rb");
+    long size = 0;
+    FILE* f = openRegularFile(path, &size);
     if (!f) return lines;
     std::string line;
     for (int c = getc(f);; c = getc(f)) {

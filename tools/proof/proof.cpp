@@ -3,6 +3,7 @@
 // prefs.txt and lays out and draws articles with the viewer's code.
 #include "content/catalogue.h"
 #include "pages.h"
+#include "platform/files.h"
 #include "platform/report.h"
 #include "png.h"
 #include "prefs/prefs.h"
@@ -21,21 +22,14 @@ static const char* const usage =
 // The whole file plus a NUL, as the viewer holds an article; null (and a message) on failure.
 static char* readText(const char* path)
 {
-    FILE* file = fopen(path, "rb");
+    long size = 0;
+    FILE* file = openRegularFile(path, &size);
     if (!file) {
-        fprintf(stderr, "pagovia-proof: cannot read '%s': %s\n", path, strerror(errno));
+        fprintf(stderr, "pagovia-proof: cannot read '%s': %s\n", path, openFailureReason());
         return nullptr;
     }
-    size_t size = 0, capacity = 65536;
-    char* text = (char*)malloc(capacity);
-    while (text) {
-        size += fread(text + size, 1, capacity - size - 1, file);
-        if (size < capacity - 1) break;
-        char* grown = capacity < (size_t)INT_MAX / 2 ? (char*)realloc(text, capacity * 2) : nullptr;
-        if (!grown) free(text);
-        text = grown;
-        capacity *= 2;
-    }
+    char* text = size < INT_MAX ? (char*)malloc((size_t)size + 1) : nullptr;
+    size_t got = text ? fread(text, 1, (size_t)size, file) : 0;
     int failed = ferror(file) ? errno : 0;
     fclose(file);
     if (!text || failed) {
@@ -43,6 +37,7 @@ static char* readText(const char* path)
         free(text);
         return nullptr;
     }
+    size = (long)got;
     text[size] = '\0';
     convertUtf8ToLatin1(text, path); // laid out as the viewer lays out what it read
     return text;
