@@ -8,6 +8,7 @@ mutants survive. The source file is restored after every mutant, also on Ctrl-C.
     python3 scripts/mutants.py --build build                 # every mutant of the default folders
     python3 scripts/mutants.py --build build --list          # only list them
     python3 scripts/mutants.py --build build --sample 150 --seed 1 --json /tmp/m.json
+    python3 scripts/mutants.py --build build --rerun /tmp/m.json      # the same mutants again
 """
 import argparse, json, os, random, re, subprocess, sys, time
 
@@ -90,13 +91,16 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--timeout", type=float, default=120)
     ap.add_argument("--json")
+    ap.add_argument("--rerun", help="run the mutants a --json record holds (after the tests changed)")
     a = ap.parse_args()
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     os.chdir(root)
     files = sorted(os.path.join(d, f) for d in a.folders for f in os.listdir(d) if f.endswith(".cpp")
                    and not f.endswith(("_x11.cpp", "_glut.cpp")))
     mutants = [m for f in files for m in mutants_of(f)]
-    if a.sample:
+    if a.rerun:
+        mutants = [{k: m[k] for k in ("file", "line", "column", "from", "to")} for m in json.load(open(a.rerun))]
+    elif a.sample:
         random.Random(a.seed).shuffle(mutants)
         mutants = sorted(mutants[:a.sample], key=lambda m: (m["file"], m["line"], m["column"]))
     if a.list:
