@@ -6,30 +6,23 @@ one refused): the installed player plays, Escape leaves nothing, the magazine is
 import os
 import re
 import shutil
-import subprocess
 import tempfile
-import unittest
 
 import harness
 
-BUILD = harness.BUILD
-
 
 def run(*args, **kw):
-    return subprocess.run([str(a) for a in args], capture_output=True, text=True, timeout=300, **kw)
+    return harness.run(*args, text=True, **kw)
 
 
 def players_from(program):
     """Pids of the running processes whose program is `program`."""
-    real = os.path.realpath(program)
-    found = []
-    for pid in filter(str.isdigit, os.listdir("/proc")):
+    def exe(pid):
         try:
-            if os.readlink("/proc/%s/exe" % pid) == real:
-                found.append(int(pid))
+            return os.readlink("/proc/%s/exe" % pid)
         except OSError:
-            pass
-    return found
+            return None
+    return [int(pid) for pid in filter(str.isdigit, os.listdir("/proc")) if exe(pid) == os.path.realpath(program)]
 
 
 def snapshot(folder):
@@ -42,16 +35,16 @@ def snapshot(folder):
     return out
 
 
-class Installed(unittest.TestCase):
+class Installed(harness.Case):
     @classmethod
     def setUpClass(cls):
         cls.root = tempfile.mkdtemp(prefix="pagovia-install-")
         cls.prefix = os.path.join(cls.root, "prefix")
-        done = run("cmake", "--install", BUILD, "--prefix", cls.prefix)
+        done = run("cmake", "--install", harness.BUILD, "--prefix", cls.prefix)
         assert done.returncode == 0, done.stderr
         # The package, built outside the build tree, and its files as apt would lay them out.
         cls.packages = os.path.join(cls.root, "deb")
-        done = run("cpack", "-G", "DEB", "-B", cls.packages, "--config", os.path.join(BUILD, "CPackConfig.cmake"))
+        done = run("cpack", "-G", "DEB", "-B", cls.packages, "--config", os.path.join(harness.BUILD, "CPackConfig.cmake"))
         assert done.returncode == 0, done.stdout + done.stderr
         debs = [f for f in os.listdir(cls.packages) if f.endswith(".deb")]
         assert len(debs) == 1, debs
@@ -81,8 +74,7 @@ class Installed(unittest.TestCase):
                 self.assertEqual([], [p for p in wanted if not exists(p)])
                 self.assertEqual([], [p for p in unwanted if exists(p)])
         self.assertFalse([p for p in packaged if p.startswith("/usr/local")])
-        self.assertIn("libopenmpt0", fields["Depends"])
-        self.assertIn("libglut", fields["Depends"])
+        self.assertTrue("libopenmpt0" in fields["Depends"] and "libglut" in fields["Depends"], fields)
         self.assertTrue(fields["Maintainer"] and fields["Description"], fields)
         # The desktop entry is valid and opens the demo of the prefix it was installed to.
         for base, shown in ((self.prefix, self.prefix), (os.path.join(self.unpacked, "usr"), "/usr")):
@@ -103,9 +95,7 @@ class Installed(unittest.TestCase):
         cases = [
             (["--help"], 0, r"usage: pagovia \[DIR\].*Escape.*PAGOVIA_RESOLUTION.*XDG_RUNTIME_DIR", 0),
             (["--version"], 0, r"^pagovia %s\n$" % re.escape(version), 0),
-            (["--", "--version"], 2, r"^$", 1),
             (["--fullscreen"], 2, r"^$", 1),
-            ([demo, demo], 2, r"^$", 1),
             ([os.path.join(self.root, "no-such-folder")], 2, r"^$", 1),
             ([os.path.join(demo, "prefs.txt")], 2, r"^$", 1),
             ([empty], 2, r"^$", 1),
@@ -126,8 +116,7 @@ class Installed(unittest.TestCase):
         cases = [("copy without a player", self.prefix, "copy", None),
                  ("untrusted player refused", self.prefix, "copy", 0o775),
                  ("package on its own demo", os.path.join(self.unpacked, "usr"), None, None)]
-        x = harness.XServer()
-        self.addCleanup(x.stop)
+        x = self.xserver()
         for i, (case, prefix, copy, mode) in enumerate(cases):
             with self.subTest(case):
                 magazine = os.path.join(prefix, "share", "pagovia", "demo")
@@ -142,8 +131,7 @@ class Installed(unittest.TestCase):
                     os.chmod(own, mode)
                 before = snapshot(magazine)
                 player = os.path.join(prefix, "libexec", "pagovia", "tunedeck")
-                viewer = harness.Viewer(x, self.root, command=[os.path.join(prefix, "bin", "pagovia"), magazine])
-                self.addCleanup(viewer.stop)
+                viewer = self.viewer(x, self.root, command=[os.path.join(prefix, "bin", "pagovia"), magazine])
                 started = harness.wait_for(lambda: players_from(player), what="the installed player")
                 self.assertEqual(1, len(started))
                 viewer.key("Escape", "Escape")  # the first only ends the startup picture
@@ -157,6 +145,3 @@ class Installed(unittest.TestCase):
                                   + os.path.realpath(player), refusals[0])
                 self.assertEqual(before, snapshot(magazine))
 
-
-if __name__ == "__main__":
-    unittest.main()
