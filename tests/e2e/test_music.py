@@ -28,22 +28,13 @@ def record(command):
     return RECORD.pack(0, 0, 5, 0, b"\0" * 4, b"\0" * 4, 1048, command, b"")
 
 
-def command_of(data):
-    return RECORD.unpack(data)[7]
-
-
 def short_module(rows):
     """A ProTracker module of one pattern with a tone; it ends after rows x 0.12 s."""
-    out = bytearray(b"short".ljust(20, b"\0"))
-    out += b"tone".ljust(22, b"\0") + struct.pack(">HBBHH", 128, 0, 64, 0, 128)
-    out += bytes(30) * 30
-    out += bytes([1, 127]) + bytes(128) + b"M.K."
     pattern = bytearray(1024)
-    period = 214
-    pattern[0:4] = bytes([period >> 8, period & 0xFF, 0x1F, 6])
+    pattern[0:4] = bytes([0, 214, 0x1F, 6])  # period 214, sample 1
     pattern[(rows - 1) * 16 + 4 + 2] = 0x0D  # pattern break: the end
-    out += pattern + bytes((i * 8) & 0xFF for i in range(256))
-    return bytes(out)
+    return (b"short".ljust(20, b"\0") + b"tone".ljust(22, b"\0") + struct.pack(">HBBHH", 128, 0, 64, 0, 128)
+            + bytes(30) * 30 + bytes([1, 127]) + bytes(128) + b"M.K." + pattern + bytes(i * 8 & 0xFF for i in range(256)))
 
 
 VIEWER_ID = str(os.getpid())  # the port directory the players here are told about
@@ -80,12 +71,10 @@ class DemoPort:
                     data = conn.recv(4096)
                 except OSError:
                     continue
-                if not data:
-                    continue
                 if len(data) != 1048 or data[8] != 5 or struct.unpack_from("<H", data, 18)[0] != 1048:
                     self.bad.append(data)
                     continue
-                self.reports.append((time.monotonic(), command_of(data)))
+                self.reports.append((time.monotonic(), RECORD.unpack(data)[7]))
                 conn.send(data)
 
     def codes(self):
@@ -93,23 +82,15 @@ class DemoPort:
 
     def close(self):
         self.sock.close()
-        if os.path.exists(self.path):
-            os.unlink(self.path)
 
 
-def send_to_player(runtime, command, timeout=2.0):
-    """One exchange with "musicplayerport": the replied command word, or None."""
-    s = socket.socket(socket.AF_UNIX, socket.SOCK_SEQPACKET)
-    s.settimeout(timeout)
-    try:
+def send_to_player(runtime, command):
+    """One exchange with "musicplayerport": the replied command word."""
+    with socket.socket(socket.AF_UNIX, socket.SOCK_SEQPACKET) as s:
+        s.settimeout(2.0)
         s.connect(os.path.join(port_dir(runtime), "musicplayerport"))
         s.send(record(command))
-        data = s.recv(4096)
-        return command_of(data) if len(data) == 1048 else None
-    except OSError:
-        return None
-    finally:
-        s.close()
+        return RECORD.unpack(s.recv(4096))[7]
 
 
 def gone(pid):
