@@ -111,19 +111,23 @@ class Reading(harness.Case):
             x0, y0, x1, y1 = MENUS[link]
             return (x0 + x1) // 2, (y0 + y1) // 2
 
-        def hovered(point, *cells):
+        def hover(point, looks, *cells):
+            """The screen itself, not a screenshot (which redraws all): the hover must redraw."""
             v.move(*v.design_to_screen(*point))
-            img = v.screenshot(park=False, timeout=10)
-            return [img.pixel(*cell(*c)) for c in cells]
+            return harness.wait_for(lambda: looks([x.capture().pixel(*v.design_to_screen(*cell(*c))) for c in cells]),
+                                    5, what="%s at %s" % (looks.__name__, point))
+
+        def plain(pixels):  # links in their item colour
+            return all(lit(p) and p[2] > p[0] + 50 for p in pixels)
+
+        def red(pixels):
+            return all(p[0] > 200 and p[1] < 60 for p in pixels)
         click(menu("_NPAGE"), A, 1)
-        plain = hovered((900, 500), (LINK_ROW, 1), (WRAPPED_ROW, 10), (WRAPPED_ROW + 1, 1))
-        for p in plain:  # links in their item colour, the wrapped one on both rows
-            self.assertTrue(lit(p) and p[2] > p[0] + 50, plain)
-        red = hovered(cell(LINK_ROW, 2), (LINK_ROW, 1), (WRAPPED_ROW, 10))
-        self.assertTrue(red[0][0] > 200 and red[0][1] < 60 and red[1][2] > 200, red)  # only the link under the pointer
-        red = hovered(cell(WRAPPED_ROW + 1, 2), (WRAPPED_ROW, 10), (WRAPPED_ROW + 1, 1))
-        self.assertTrue(all(p[0] > 200 and p[1] < 60 for p in red), red)            # red on both rows
-        self.assertEqual(hovered((900, 500), (LINK_ROW, 1)), plain[:1])            # and back
+        hover((900, 500), plain, (LINK_ROW, 1), (WRAPPED_ROW, 10), (WRAPPED_ROW + 1, 1))  # the wrapped one on both rows
+        hover(cell(LINK_ROW, 2), red, (LINK_ROW, 1))
+        hover(cell(LINK_ROW, 2), plain, (WRAPPED_ROW, 10))  # only the link under the pointer
+        hover(cell(WRAPPED_ROW + 1, 2), red, (WRAPPED_ROW, 10), (WRAPPED_ROW + 1, 1))  # red on both rows
+        hover((900, 500), plain, (LINK_ROW, 1), (WRAPPED_ROW, 10), (WRAPPED_ROW + 1, 1))  # and back
         click(cell(TUNE_ROW, 3), A, 1)  # a tune item only talks to the player
         click(cell(WRAPPED_ROW + 1, 2), C, 0)
         click(menu("_NEXT"))
