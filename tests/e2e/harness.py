@@ -265,14 +265,8 @@ class Requester:
         image = image or self.x.capture()
         gx, gy, gw, gh = self.geometry()
         for y in range(gy, gy + gh):
-            light = [image.pixel(x, y) == self.LIGHT for x in range(gx, gx + gw)] + [False]
-            runs, start = [], None
-            for i, lit in enumerate(light):
-                if lit and start is None:
-                    start = i
-                elif not lit and start is not None:
-                    runs += [(gx + start, gx + i)] if i - start >= 30 else []
-                    start = None
+            row = "".join("L" if image.pixel(x, y) == self.LIGHT else "." for x in range(gx, gx + gw))
+            runs = [(gx + m.start(), gx + m.end()) for m in re.finditer("L{30,}", row)]  # no glyph of the title
             if runs:
                 bottom = next((b + 1 for b in range(y + 1, gy + gh) if image.pixel(runs[0][0] + 4, b) == self.SHADOW),
                               gy + gh)

@@ -4,7 +4,6 @@ and prefs values meant to freeze it. Each row is one viewer run: it must keep dr
 Escape within a second and quit with status 0."""
 import os
 import time
-import unittest
 
 import harness
 
