@@ -2,16 +2,14 @@
 checker's matter: test_check finds it clean under --strict). The generated font atlas and
 pictures have the shapes the viewer reads, and the generators refuse bad use. One reader's
 journey through the real viewer: the title picture, the welcome page with menus, title, text
-and running tickers, the tunes by menu and by item, every menu button, _QUIT leaving no player."""
+and running tickers, the tunes by the menu, every menu button, _QUIT leaving no player."""
 import os
 import re
-import subprocess
 import time
 
 import harness
 
 DEMO_SOURCE, DEMO = os.path.join(harness.SOURCE, "demo"), harness.DEMO
-PROOF = os.path.join(harness.BUILD, "pagovia-proof")
 
 
 def read_text(*parts):
@@ -31,22 +29,6 @@ def numbers(value):
 def articles():
     folder = os.path.join(DEMO_SOURCE, "Articles")
     return {name: read_text(folder, name) for name in sorted(os.listdir(folder))}
-
-
-def tag_at(text, i):
-    """Length of the inline tag the viewer recognises at text[i], or 0 (an item needs its
-    closing tag later in the text)."""
-    for opening, closing in (("[mi=", "[/mi]"), ("[music=", "[/music]"), ("[col=", ""), ("[bkg=", "")):
-        if text.startswith(opening, i):
-            end = text.find("]", i + len(opening))
-            return 0 if end < 0 or (closing and text.find(closing, end) < 0) else end - i + 1
-    return next((len(c) for c in ("[/mi]", "[/music]", "[/col]") if text.startswith(c, i)), 0)
-
-
-def items(text, opening):
-    """(offset, value) of every recognised tag of one kind."""
-    return [(m.start(), text[m.start() + len(opening):m.start() + tag_at(text, m.start()) - 1])
-            for m in re.finditer(re.escape(opening), text) if tag_at(text, m.start())]
 
 
 def background_of(text):
@@ -72,25 +54,6 @@ def menu_images():
     names = sorted(os.listdir(os.path.join(DEMO, "Menus")))
     images = [harness.read_ppm(os.path.join(DEMO, "Menus", n)) for n in names]
     return [(0 if i == 0 else 960 - img.height * 1280 // img.width, img) for i, img in enumerate(images)]
-
-
-def proof_rows(article):
-    """The rows pagovia-proof lays out: dicts of page, row, start, length, next, kind, factor."""
-    out = harness.run(PROOF, "--rows", os.path.join("Articles", article), cwd=DEMO_SOURCE, text=True, check=True).stdout
-    return [dict(zip(("page", "row", "start", "length", "next"), map(int, f[:5])), kind=f[5], factor=float(f[6]))
-            for f in (line.split() for line in out.splitlines())]
-
-
-def link_spot(text, rows, offset, layout):
-    """(page from 0, x, y): a point on the second letter of the item whose tag is at offset."""
-    row = next(r for r in rows if r["start"] <= offset < r["next"])
-    scale = 2 if row["kind"] == "h" else 1
-    x, i = layout.text_x + (16 if row["kind"] == "i" else 0), row["start"]
-    while i < offset:
-        length = tag_at(text, i)
-        x += 0 if length else (16 * row["factor"] if text[i] == " " else 16) * scale
-        i += length or 1
-    return row["page"] - 1, int(x + 24 * scale), layout.text_y + (row["row"] - 1) * layout.row_height + 8
 
 
 def block_means(img, x0, y0, x1, y1, columns, rows, step=4):
@@ -152,7 +115,7 @@ class GeneratedAssets(harness.Case):
                                     ([images, "/nonexistent/dir"], 1, ""),
                                     ([font, out, "/nonexistent/font.ttf"], 1, "/nonexistent/font.ttf")]:
             with self.subTest(args=args[1:]):
-                r = subprocess.run(args, capture_output=True, text=True)
+                r = harness.run(*args, text=True)
                 self.assertEqual(r.returncode, status)
                 self.assertOneLine(r.stderr, named)
         self.assertFalse(os.path.exists(out))
@@ -169,9 +132,6 @@ class Reader(harness.Case):
         self.prefs, self.texts = read_prefs(), articles()
         self.names, self.layout = list(self.texts), Layout(self.prefs)
         self.songs = sorted(os.listdir(os.path.join(DEMO, "Songs")))
-        self.shortcut = {}
-        for key, _, name in (t.partition("=") for t in self.prefs["KEY_SHORTCUTS"].split(",")):
-            self.shortcut.setdefault(name, key)
         self.margins, self.pictures = {}, {}
         for name in os.listdir(os.path.join(DEMO, "Images")):
             img = harness.read_ppm(os.path.join(DEMO, "Images", name))
@@ -213,16 +173,6 @@ class Reader(harness.Case):
         x0, y0, x1, y1 = self.layout.buttons[link]
         self.click((x0 + x1) // 2, (y0 + y1) // 2)
 
-    def click_item(self, article, offset):
-        """Opens the item's page by its shortcut and Down, waiting for each page to be drawn
-        (only the page on screen has its links), and clicks the item where it is drawn."""
-        page, x, y = link_spot(self.texts[article], proof_rows(article), offset, self.layout)
-        self.viewer.key(self.shortcut[article])
-        for p in range(page + 1):
-            self.expect(article, p)
-            self.viewer.key(*(["Down"] if p < page else []))
-        self.click(x, y)
-
     def wait_playing(self, song):
         harness.wait_for(lambda: list(harness.players_in(self.magazine).values()) == ["Songs/" + song], 8.0,
                          what="tunedeck playing " + song)
@@ -257,19 +207,10 @@ class Reader(harness.Case):
         shot, screen = self.viewer.screenshot(), self.x.capture()  # the screenshot key keeps the picture
         self.assertLess(distance(block_means(screen, 0, 120, 1280, 840, 8, 6), block_means(shot, 0, 120, 1280, 840, 8, 6)), 3)
         self.assertIn("screenshot.ppm", self.viewer.stdout())
-        # Tunes: the menu's controls, then the music article's tune items and tune links.
+        # Tunes by the menu's controls (a tune item: test_music).
         for link, song in (("_NMUSIC", 1), ("_PMUSIC", 0)):
             self.click_button(link)
             self.wait_playing(self.songs[song])
-        text = self.texts["07_Music"]
-        tunes, links = items(text, "[music="), {link: offset for offset, link in items(text, "[mi=")}
-        last = self.songs.index(tunes[-1][1])
-        for offset, song in tunes + [(links["_NMUSIC"], self.songs[(last + 1) % len(self.songs)]),
-                                     (links["_PMUSIC"], self.songs[last])]:
-            with self.subTest(item=text[offset:text.index("]", offset) + 1]):
-                self.click_item("07_Music", offset)
-                self.wait_playing(song)
-        self.viewer.key("0")
         for link, article, page in [("_NEXT", "01_Reading", 0), ("_NPAGE", "01_Reading", 1), ("_NPAGE", "01_Reading", 1),
                                     ("_PPAGE", "01_Reading", 0), ("_PPAGE", "01_Reading", 0), ("_PREV", "00_Welcome", 0),
                                     ("_PREV", self.names[-1], 0), ("_NEXT", "00_Welcome", 0)]:

@@ -177,11 +177,12 @@ class Player(harness.Case):
 # ---- the real viewer -----------------------------------------------------------------------
 
 def music_magazine(root, tunes):
-    """A magazine whose left half is a _PMUSIC button and right half a _NMUSIC one."""
+    """A magazine whose left half is a _PMUSIC button and right half a _NMUSIC one, above them
+    an item that plays the first tune of the real ones."""
     files = {"Fonts/font4.pbm": b"P6\n512 512\n255\n" + b"\xff" * (512 * 512 * 3)}
     files.update(("Songs/" + name, data) for name, data in tunes.items())
     prefs = "MENUS: 2\nMENU_COORDS: 0,200,640,800,640,200,1280,800\nMENU_LINKS: _PMUSIC,_NMUSIC\n"
-    harness.make_magazine(root, prefs, articles={"01_Music": "Music.\n"}, files=files)
+    harness.make_magazine(root, prefs, articles={"01_Music": "[ni][music=%s]TUNE[/music]\n" % os.path.basename(MODULES[0])}, files=files)
     os.makedirs(os.path.join(root, "musicplayer"))
     shutil.copy(PLAYER, os.path.join(root, "musicplayer", "tunedeck"))
     return root
@@ -249,6 +250,8 @@ class ViewerMusic(harness.Case):
         self.wait_playing(mags[1], self.names[1])
         time.sleep(1.0)
         self.assertEqual(list(harness.players_in(mags[1]).values()), ["Songs/" + self.names[1]])
+        second.click(*second.design_to_screen(88, 168))  # the article's tune item
+        self.wait_playing(mags[1], self.names[0])
         second.key("Escape")
         self.assertEqual(second.wait_exit(), 0)
         self.assertEqual((harness.players_in(mags[1]), os.listdir(os.path.join(shared, "pagovia"))), ({}, []))
