@@ -4,6 +4,7 @@ a second X client (libX11 through ctypes) for what a window manager does and for
 shown, and pictures read back from the viewer's own screenshot or from the X server."""
 import ctypes
 import os
+import pathlib
 import re
 import shutil
 import signal
@@ -55,8 +56,7 @@ def parse_ppm(raw):
 
 
 def read_ppm(path):
-    with open(path, "rb") as f:
-        return parse_ppm(f.read())
+    return parse_ppm(pathlib.Path(path).read_bytes())
 
 
 def write_ppm(path, width, height, colour):
@@ -224,12 +224,10 @@ class Viewer:
         return read_ppm(path)
 
     def stdout(self):
-        with open(self.out, "rb") as f:
-            return f.read().decode("latin-1")
+        return pathlib.Path(self.out).read_bytes().decode("latin-1")
 
     def stderr(self):
-        with open(self.err, "rb") as f:
-            return f.read().decode("latin-1")
+        return pathlib.Path(self.err).read_bytes().decode("latin-1")
 
     def wait_exit(self, timeout=30.0):
         return self.proc.wait(timeout)
@@ -291,8 +289,8 @@ class Requester:
 
 
 class XClient:
-    """A second X client, as a window manager or another program is: closes or destroys a
-    window, and reads the pointer image the server shows (XFixes)."""
+    """A second X client, as a window manager or another program is: closes a
+    window (xdotool's windowclose destroys one), and reads the pointer image shown (XFixes)."""
 
     class Cursor(ctypes.Structure):
         _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
@@ -305,7 +303,7 @@ class XClient:
         for lib, name, args, res in [(self.x, "XOpenDisplay", [ctypes.c_char_p], p),
                                      (self.x, "XInternAtom", [p, ctypes.c_char_p, ctypes.c_int], ul),
                                      (self.x, "XSendEvent", [p, ul, ctypes.c_int, ctypes.c_long, p], None),
-                                     (self.x, "XDestroyWindow", [p, ul], None), (self.x, "XSync", [p, ctypes.c_int], None),
+                                     (self.x, "XSync", [p, ctypes.c_int], None),
                                      (self.x, "XCloseDisplay", [p], None), (self.x, "XFree", [p], None),
                                      (self.x, "XDefaultRootWindow", [p], ul), (self.x, "XPending", [p], ctypes.c_int),
                                      (self.x, "XNextEvent", [p, p], None),
@@ -322,10 +320,6 @@ class XClient:
         event[5] = self.x.XInternAtom(self.d, b"WM_PROTOCOLS", 0)
         event[6], event[7] = 32, self.x.XInternAtom(self.d, b"WM_DELETE_WINDOW", 0)
         self.x.XSendEvent(self.d, window, 0, 0, event)
-        self.x.XSync(self.d, 0)
-
-    def destroy_window(self, window):
-        self.x.XDestroyWindow(self.d, window)
         self.x.XSync(self.d, 0)
 
     def cursor(self):
@@ -374,7 +368,7 @@ class Case(unittest.TestCase):
 
     def xclient(self, x):
         c = XClient(x.display)
-        self.addCleanup(lambda: x.proc.poll() is None and c.disconnect())
+        self.addCleanup(lambda: x.proc.poll() is None and c.disconnect())  # a dead server's is gone
         return c
 
     def demo_copy(self):

@@ -17,22 +17,14 @@ def run(*args, **kw):
 
 def players_from(program):
     """Pids of the running processes whose program is `program`."""
-    def exe(pid):
-        try:
-            return os.readlink("/proc/%s/exe" % pid)
-        except OSError:
-            return None
-    return [int(pid) for pid in filter(str.isdigit, os.listdir("/proc")) if exe(pid) == os.path.realpath(program)]
+    return [int(p) for p in filter(str.isdigit, os.listdir("/proc"))
+            if os.path.realpath("/proc/%s/exe" % p) == os.path.realpath(program)]
 
 
 def snapshot(folder):
     """{relative path: (mode, size, mtime)} of everything under folder."""
-    out = {}
-    for top, dirs, files in os.walk(folder):
-        for name in dirs + files:
-            st = os.lstat(os.path.join(top, name))
-            out[os.path.relpath(os.path.join(top, name), folder)] = (st.st_mode, st.st_size, st.st_mtime_ns)
-    return out
+    paths = [os.path.join(top, n) for top, dirs, files in os.walk(folder) for n in dirs + files]
+    return {os.path.relpath(p, folder): (os.lstat(p).st_mode, os.lstat(p).st_size, os.lstat(p).st_mtime_ns) for p in paths}
 
 
 class Installed(harness.Case):
@@ -40,17 +32,14 @@ class Installed(harness.Case):
     def setUpClass(cls):
         cls.root = tempfile.mkdtemp(prefix="pagovia-install-")
         cls.prefix = os.path.join(cls.root, "prefix")
-        done = run("cmake", "--install", harness.BUILD, "--prefix", cls.prefix)
-        assert done.returncode == 0, done.stderr
         # The package, built outside the build tree, and its files as apt would lay them out.
-        cls.packages = os.path.join(cls.root, "deb")
-        done = run("cpack", "-G", "DEB", "-B", cls.packages, "--config", os.path.join(harness.BUILD, "CPackConfig.cmake"))
-        assert done.returncode == 0, done.stdout + done.stderr
-        debs = [f for f in os.listdir(cls.packages) if f.endswith(".deb")]
+        packages, cls.unpacked = os.path.join(cls.root, "deb"), os.path.join(cls.root, "unpacked")
+        run("cmake", "--install", harness.BUILD, "--prefix", cls.prefix, check=True)
+        run("cpack", "-G", "DEB", "-B", packages, "--config", os.path.join(harness.BUILD, "CPackConfig.cmake"), check=True)
+        debs = [f for f in os.listdir(packages) if f.endswith(".deb")]
         assert len(debs) == 1, debs
-        cls.deb = os.path.join(cls.packages, debs[0])
-        cls.unpacked = os.path.join(cls.root, "unpacked")
-        assert run("dpkg-deb", "-x", cls.deb, cls.unpacked).returncode == 0
+        cls.deb = os.path.join(packages, debs[0])
+        run("dpkg-deb", "-x", cls.deb, cls.unpacked, check=True)
 
     @classmethod
     def tearDownClass(cls):

@@ -14,7 +14,7 @@ import harness
 WAYS = [  # (way, action, status, lines on stderr, player stopped with SIGSTOP)
     ("Escape", lambda t: t.viewer.key("Escape"), 0, 0, False),
     ("WM close", lambda t: t.client.close_window(int(t.viewer.window)), 0, 0, False),
-    ("destroyed", lambda t: t.client.destroy_window(int(t.viewer.window)), 0, 0, False),
+    ("destroyed", lambda t: t.x.xdotool("windowclose", t.viewer.window), 0, 0, False),
     ("SIGTERM", lambda t: os.kill(t.viewer.proc.pid, signal.SIGTERM), 128 + 15, 0, False),
     ("SIGINT", lambda t: os.kill(t.viewer.proc.pid, signal.SIGINT), 128 + 2, 0, False),
     ("SIGHUP", lambda t: os.kill(t.viewer.proc.pid, signal.SIGHUP), 128 + 1, 0, False),
