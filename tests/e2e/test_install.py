@@ -17,8 +17,12 @@ def run(*args, **kw):
 
 def players_from(program):
     """Pids of the running processes whose program is `program`."""
-    return [int(p) for p in filter(str.isdigit, os.listdir("/proc"))
-            if os.path.realpath("/proc/%s/exe" % p) == os.path.realpath(program)]
+    def exe(pid):
+        try:
+            return os.readlink("/proc/%s/exe" % pid)
+        except OSError:
+            return None
+    return [int(p) for p in filter(str.isdigit, os.listdir("/proc")) if exe(p) == os.path.realpath(program)]
 
 
 def snapshot(folder):
