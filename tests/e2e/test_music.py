@@ -1,12 +1,9 @@
-"""Music end to end. The real tunedeck player on real modules (Debian's tecnoballz-data,
-written by no one here) and on a short module the test writes, with SDL's dummy audio
-driver, against a "demoport" that this file implements itself from the record layout: the
-reports, real-time playing, stop on command, undecodable files, and a viewer that dies.
-Then the real viewer with the real player: two viewers side by side, each tune followed by
-the next when it ends or is killed, each Escape leaving no player and no port; rapid tune
-clicks and a stopped (SIGSTOP) player that must not freeze the drawing."""
+"""Music end to end: the real tunedeck on real modules (Debian's tecnoballz-data) and a short one
+written here, against a "demoport" built from the record layout; then the real viewer with the
+real player: two viewers side by side, tunes that end or are killed, rapid clicks, a stopped player."""
 import glob
 import os
+import pathlib
 import shutil
 import signal
 import socket
@@ -49,9 +46,8 @@ class DemoPort:
     remembers (time, command)."""
 
     def __init__(self, runtime):
-        for d in (os.path.dirname(port_dir(runtime)), port_dir(runtime)):
-            os.makedirs(d, mode=0o700, exist_ok=True)
-            os.chmod(d, 0o700)
+        for d in (os.path.dirname(port_dir(runtime)), port_dir(runtime)):  # private, as the player demands
+            os.mkdir(d, 0o700)
         self.path = os.path.join(port_dir(runtime), "demoport")
         self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_SEQPACKET)
         self.sock.bind(self.path)
@@ -119,8 +115,7 @@ class Player(harness.Case):
         return p
 
     def write(self, name, data):
-        with open(os.path.join(self.dir, name), "wb") as f:
-            f.write(data)
+        pathlib.Path(self.dir, name).write_bytes(data)
         return os.path.join(self.dir, name)
 
     def play(self, path):
@@ -194,10 +189,7 @@ class ViewerMusic(harness.Case):
             self.skipTest("tecnoballz-data is not installed")
         self.dir = self.tmp("pagovia-mag-")
         self.x = self.xserver()
-        self.tunes = {}
-        for m in MODULES[:3]:
-            with open(m, "rb") as f:
-                self.tunes[os.path.basename(m)] = f.read()
+        self.tunes = {os.path.basename(m): pathlib.Path(m).read_bytes() for m in MODULES[:3]}
         self.names = sorted(self.tunes)
 
     def magazine(self, name, tunes):
@@ -263,16 +255,16 @@ class ViewerMusic(harness.Case):
         v = self.viewer(self.x, mag)
         # Regression: clicks while a player was still loading started one player per click.
         seen = []
-        v.point_inside()
-        for _ in range(3):
-            v.x.xdotool("mousemove", *v.design_to_screen(300, 500), "click", 1)
-            for _ in range(6):
+
+        def count(n):
+            for _ in range(n):
                 seen.append(len(harness.players_in(mag)))
                 time.sleep(0.02)
+        for _ in range(3):
+            v.x.xdotool("mousemove", *v.design_to_screen(300, 500), "click", 1)
+            count(6)
         harness.wait_for(lambda: len(harness.players_in(mag)) == 1, 15, what="one player")
-        for _ in range(50):
-            seen.append(len(harness.players_in(mag)))
-            time.sleep(0.02)
+        count(50)
         self.assertLessEqual(max(seen), 1, seen)
         pid, tune = list(harness.players_in(mag).items())[0]
         harness.wait_for(lambda: os.path.exists(os.path.join(port_dir(v.runtime, v.proc.pid), "musicplayerport")),
