@@ -62,12 +62,9 @@ def read_ppm(path):
 def write_ppm(path, width, height, colour):
     """A P6 file of one colour, or colour(x, y) -> (r, g, b) for each pixel."""
     os.makedirs(os.path.dirname(path), exist_ok=True)
-    if callable(colour):
-        data = b"".join(bytes(colour(x, y)) for y in range(height) for x in range(width))
-    else:
-        data = bytes(colour) * (width * height)
-    with open(path, "wb") as f:
-        f.write(b"P6\n%d %d\n255\n" % (width, height) + data)
+    data = (b"".join(bytes(colour(x, y)) for y in range(height) for x in range(width)) if callable(colour)
+            else bytes(colour) * (width * height))
+    pathlib.Path(path).write_bytes(b"P6\n%d %d\n255\n" % (width, height) + data)
 
 
 def make_magazine(root, prefs="", articles=None, files=None):
@@ -77,8 +74,7 @@ def make_magazine(root, prefs="", articles=None, files=None):
     for rel, content in dict(files, **{"prefs.txt": prefs}).items():
         path = os.path.join(root, rel)
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as f:
-            f.write(content.encode("latin-1") if isinstance(content, str) else content)
+        pathlib.Path(path).write_bytes(content.encode("latin-1") if isinstance(content, str) else content)
     return root
 
 
@@ -88,8 +84,7 @@ def players_in(magazine):
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             cwd = os.readlink("/proc/%s/cwd" % pid)
-            with open("/proc/%s/cmdline" % pid, "rb") as f:
-                argv = f.read().split(b"\0")[:-1]
+            argv = pathlib.Path("/proc/%s/cmdline" % pid).read_bytes().split(b"\0")[:-1]
         except OSError:
             continue
         if cwd == magazine and argv and argv[0].endswith(b"tunedeck"):
