@@ -9,7 +9,6 @@ import signal
 import socket
 import struct
 import subprocess
-import sys
 import threading
 import time
 
@@ -56,22 +55,19 @@ class DemoPort:
         threading.Thread(target=self._serve, daemon=True).start()
 
     def _serve(self):
-        while True:
+        while self.sock.fileno() >= 0:
             try:
                 conn, _ = self.sock.accept()
-            except OSError:
-                return
-            with conn:
-                conn.settimeout(2)
-                try:
+                with conn:
+                    conn.settimeout(2)
                     data = conn.recv(4096)
-                except OSError:
-                    continue
-                if len(data) != 1048 or data[8] != 5 or struct.unpack_from("<H", data, 18)[0] != 1048:
-                    self.bad.append(data)
-                    continue
-                self.reports.append((time.monotonic(), RECORD.unpack(data)[7]))
-                conn.send(data)
+                    if len(data) != 1048 or data[8] != 5 or struct.unpack_from("<H", data, 18)[0] != 1048:
+                        self.bad.append(data)
+                    else:
+                        self.reports.append((time.monotonic(), RECORD.unpack(data)[7]))
+                        conn.send(data)
+            except OSError:
+                pass
 
     def codes(self):
         return [c for _, c in self.reports]
@@ -153,12 +149,8 @@ class Player(harness.Case):
 
     def test_player_stops_soon_after_the_viewer_dies(self):
         # A stand-in viewer that starts the player and is then killed outright.
-        starter = ("import subprocess, sys, time\n"
-                   "p = subprocess.Popen(sys.argv[1:], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)\n"
-                   "print(p.pid, flush=True)\n"
-                   "time.sleep(60)\n")
-        viewer = self.start([sys.executable, "-c", starter, PLAYER, self.write("long.mod", short_module(64))],
-                            stdout=subprocess.PIPE)
+        viewer = self.start(["sh", "-c", '"$0" "$1" </dev/null >/dev/null & echo $!; exec sleep 60', PLAYER,
+                             self.write("long.mod", short_module(64))], stdout=subprocess.PIPE)
         player = int(viewer.stdout.readline())
         harness.wait_for(lambda: self.port.codes() == [0], 10, what="report 0")
         viewer.kill()
