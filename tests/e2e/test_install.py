@@ -90,7 +90,6 @@ class Installed(harness.Case):
             (["--version"], 0, r"^pagovia %s\n$" % re.escape(version), 0),
             (["--fullscreen"], 2, r"^$", 1),
             ([os.path.join(self.root, "no-such-folder")], 2, r"^$", 1),
-            ([os.path.join(demo, "prefs.txt")], 2, r"^$", 1),
             ([empty], 2, r"^$", 1),
         ]
         env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
