@@ -37,10 +37,10 @@ class Ending(harness.Case):
                 self.viewer = harness.Viewer(self.x, magazine, resolution="hi")
                 self.addCleanup(self.viewer.stop)
                 self.client = self.xclient(self.x)
-                players = harness.wait_for(lambda: harness.players_in(magazine), 20, what="a player")
                 # Both ports, the viewer's and the player's: the player has loaded and answers.
                 harness.wait_for(lambda: len(harness.sockets_under(self.viewer.runtime)) >= 2, 20, what="both ports")
-                for pid in players if hung else ():
+                pids = harness.wait_for(lambda: harness.players_in(magazine), 20, what="a player")
+                for pid in pids if hung else ():
                     os.kill(pid, signal.SIGSTOP)
                 self.viewer.key("Right")  # the magazine view takes input
                 before = len(self.viewer.stderr())
