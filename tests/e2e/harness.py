@@ -1,7 +1,6 @@
-"""Drives the real programs as a person would: a private Xvfb server per test, the real
-`pagovia` binary in a magazine directory made by the test, xdotool for keys and the mouse,
-a second X client (libX11 through ctypes) for what a window manager does and for the pointer
-shown, and pictures read back from the viewer's own screenshot or from the X server."""
+"""Drives the real programs as a person would: a private Xvfb per test, the real binaries in
+magazines the tests make, xdotool for keys and the mouse, a second X client (libX11 by ctypes)
+for what a window manager does, pictures from the viewer's screenshot or the X server."""
 import ctypes
 import os
 import pathlib
@@ -154,9 +153,8 @@ class XServer:
 
 
 class Viewer:
-    """The real viewer (or `command`, started with `magazine` as its working directory) on
-    `xserver`. resolution "lo"/"hi" answers the question through PAGOVIA_RESOLUTION; None
-    leaves the requester to the test."""
+    """The real viewer (or `command`) in `magazine` on `xserver`; resolution "lo"/"hi" answers the
+    question through PAGOVIA_RESOLUTION, None leaves the requester to the test."""
 
     def __init__(self, xserver, magazine, resolution="hi", env=None, wait=True, command=None):
         self.x = xserver
@@ -205,8 +203,7 @@ class Viewer:
         return int(gx + (gw - vw) // 2 + dx * vw / 1280.0), int(gy + (gh - vh) // 2 + dy * vh / 960.0)
 
     def screenshot(self, keys=(), park=True, timeout=30.0):
-        """Presses keys and `s` in one go and reads the file the viewer writes (1280x960).
-        park=False presses them where the pointer is, so that a hover stays."""
+        """Presses keys and `s` in one go, reads the file written; park=False keeps a hover."""
         path = os.path.join(self.runtime, "screenshot.ppm")
         if os.path.exists(path):
             os.unlink(path)
@@ -343,8 +340,7 @@ class XClient:
 
 
 class Case(unittest.TestCase):
-    """What every end-to-end test makes and must leave behind: scratch folders, X servers and
-    viewers, each gone when the test ends."""
+    """Scratch folders, X servers, viewers and X clients, each gone when the test ends."""
 
     def tmp(self, prefix="pagovia-"):
         d = os.path.realpath(tempfile.mkdtemp(prefix=prefix))

@@ -1,8 +1,6 @@
-"""Installed like a real Linux program: `cmake --install` into a temporary prefix other than
-the configured one (so the viewer must find its player relative to itself), the Debian
-package CPack makes and its files extracted, and the installed
-viewer started from elsewhere on a magazine without a player of its own (with an untrusted
-one refused): the installed player plays, Escape leaves nothing, the magazine is unchanged."""
+"""Installed like a real Linux program: `cmake --install` into a prefix other than the configured
+one, the Debian package CPack makes, and the installed viewer on a magazine without a player of
+its own (an untrusted one refused): the installed player plays, Escape leaves the magazine as it was."""
 import os
 import shutil
 import tempfile
