@@ -3,10 +3,7 @@ atlas, the default background and the pointer sheet belong (each once blocked st
 and prefs values meant to freeze it. Each row is one viewer run: it must keep drawing, answer
 Escape within a second and quit with status 0."""
 import os
-import shutil
-import tempfile
 import time
-import unittest
 
 import harness
 
@@ -14,9 +11,7 @@ TICKER = "SCROLLTEXTS: 1\nSCROLL_COORDS: 80,860\nSCROLL_LENGTH: 20\nSCROLL_FILES
 # Every magazine has an article and a real ticker text, so prefs rows can name it.
 FILES = {"ScrollTexts/news.txt": "Hostile news travels fast. "}
 
-# (what, prefs.txt text or None for a FIFO there, paths made FIFOs, lines expected on stderr).
-# Hostile prefs values are rows with prefs text and no FIFOs, e.g. a ticker over news.txt
-# whose SCROLL_LENGTH is 2147483647.
+# (what, prefs.txt text or None for a FIFO there, paths made FIFOs, lines expected on stderr)
 CASES = [
     ("FIFO prefs, font atlas, background and pointer sheet", None,
      ["Fonts/font4.pbm", "Images/bkg4.pbm", "Pointers/pointers.iff"],
@@ -35,29 +30,18 @@ CASES = [
 ]
 
 
-class HostileMagazines(unittest.TestCase):
-    def setUp(self):
-        self.x = harness.XServer("1280x960")
-        self.addCleanup(self.x.stop)
-
-    def run_case(self, prefs, fifos):
-        root = tempfile.mkdtemp(prefix="pagovia-hostile-")
-        self.addCleanup(shutil.rmtree, root, True)
-        harness.make_magazine(root, prefs or "", {"01_Hello": "Hello, hostile world."}, FILES)
-        if prefs is None:
-            os.remove(os.path.join(root, "prefs.txt"))
-            fifos = ["prefs.txt"] + fifos
-        for rel in fifos:
-            os.makedirs(os.path.dirname(os.path.join(root, rel)) or root, exist_ok=True)
-            os.mkfifo(os.path.join(root, rel))
-        v = harness.Viewer(self.x, root)
-        self.addCleanup(v.stop)
-        return v
-
+class HostileMagazines(harness.Case):
     def test_viewer_keeps_drawing_and_quits_on_escape(self):
+        x = self.xserver()
         for what, prefs, fifos, lines in CASES:
             with self.subTest(what):
-                v = self.run_case(prefs, fifos)
+                root = harness.make_magazine(self.tmp("pagovia-hostile-"), prefs or "", {"01_Hello": "Hello."}, FILES)
+                if prefs is None:
+                    os.remove(os.path.join(root, "prefs.txt"))
+                for rel in (["prefs.txt"] if prefs is None else []) + fifos:
+                    os.makedirs(os.path.dirname(os.path.join(root, rel)), exist_ok=True)
+                    os.mkfifo(os.path.join(root, rel))
+                v = self.viewer(x, root)
                 v.screenshot()  # a frame drawn on request: the main loop runs
                 started = time.monotonic()
                 v.key("Escape")
@@ -65,8 +49,4 @@ class HostileMagazines(unittest.TestCase):
                 self.assertLess(time.monotonic() - started, 1.0)
                 for line in lines:
                     self.assertIn(line, v.stderr())
-                self.x.wait_gone(harness.TITLE)
-
-
-if __name__ == "__main__":
-    unittest.main()
+                x.wait_gone(harness.TITLE)
