@@ -5,6 +5,8 @@
 // the info line, and the black bars of a full-screen window that is not 4:3.
 #include "app/clock.h"
 #include "app/composition.h"
+#include "app/lifecycle.h"
+#include "app/view.h"
 #include "app/screen.h"
 #include "content/catalogue.h"
 #include "content/directories.h"
