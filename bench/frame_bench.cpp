@@ -5,7 +5,9 @@
 // to the GL (counted by the GL itself in feedback mode).
 #include "app/clock.h"
 #include "app/composition.h"
+#include "app/lifecycle.h"
 #include "app/screen.h"
+#include "app/view.h"
 #include "content/catalogue.h"
 #include "content/directories.h"
 #include "elements/render_fixtures.h"

@@ -8,6 +8,7 @@
 #include "app/composition.h"
 #include "app/lifecycle.h"
 #include "app/screen.h"
+#include "app/view.h"
 #include "content/catalogue.h"
 #include "content/directories.h"
 #include "content/textures.h"

@@ -3,9 +3,11 @@
 // tickers repaint their own windows over the unchanged picture.
 #include "app/composition.h"
 #include "app/clock.h"
+#include "app/lifecycle.h"
 #include "app/pacing.h"
 #include "app/screen.h"
 #include "app/songstart.h"
+#include "app/view.h"
 #include "app/viewport.h"
 #include "content/catalogue.h"
 #include "content/directories.h"
@@ -14,6 +16,7 @@
 #include "elements/picture.h"
 #include "elements/scrolltext.h"
 #include "platform/window.h"
+#include "prefs/design.h"
 #include "prefs/prefs.h"
 #include "text/render.h"
 #include <GL/gl.h>
@@ -21,10 +24,8 @@
 #include <cstring>
 
 char* texts = nullptr;
-char* scrollText = nullptr;
-int activeText = 0;
-char infoText[1024] = "     WELL WE HAVE NO INFO HERE YET     ";
 my_texture* backgroundTexture = nullptr;
+int drawFrame = 0;
 
 // The title row drawText reads through `texts`; it must outlive the call.
 static char titleLine[1024];
@@ -111,8 +112,8 @@ static void drawMagazine()
 static void drawScrollTexts()
 {
     m_color4f white = {1.0f, 1.0f, 1.0f, 1.0f};
-    scrollText = activeText == 1 && infoText[0] ? infoText : nullptr;
-    if (mode != 2) return;
+    updateScrollText();
+    if (mode != MODE_MAGAZINE) return;
     int now = getTime();
     for (int i = 0; i < numberOfScrollTexts; i++) scrolltext1((int)scrollCalls++, white, i, now);
 }
@@ -126,7 +127,7 @@ static void placePicture()
     if (w != lastWindowW || h != lastWindowH) {
         lastWindowW = w;
         lastWindowH = h;
-        firstrun = 1;
+        requestRedraw();
     }
     setWindowSize(w, h);
     viewportRect vp = currentViewport();
@@ -139,17 +140,14 @@ void display()
     placePicture();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(0, 1280, 960, 0, -1, 1);
+    glOrtho(0, DESIGN_WIDTH, DESIGN_HEIGHT, 0, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    if (firstrun == 1) {
-        drawFrame = 0;
-        firstrun = 0;
-    }
-    bool tickersOnly = drawFrame == -1 && mode == 2; // both buffers already hold the page
-    if (drawFrame != -1 && mode == 2) drawMagazine();
-    else if (mode == 4) slideshowFrame();
-    else if (mode == 1) startupPictureFrame();
+    if (takeRedrawRequest()) drawFrame = 0;
+    bool tickersOnly = drawFrame == -1 && mode == MODE_MAGAZINE; // both buffers already hold the page
+    if (drawFrame != -1 && mode == MODE_MAGAZINE) drawMagazine();
+    else if (mode == MODE_SLIDESHOW) slideshowFrame();
+    else if (mode == MODE_STARTUP) startupPictureFrame();
     else if (tickersOnly) clearTickerDepth();
     else glClear(GL_DEPTH_BUFFER_BIT);
     drawScrollTexts();

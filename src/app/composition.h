@@ -3,10 +3,8 @@
 #include "content/textures.h"
 
 extern char* texts;               // what the next drawText call renders
-extern char* scrollText;          // the info line for ticker 0, or null
-extern int activeText;            // 1 = show the info line
-extern char infoText[1024];
 extern my_texture* backgroundTexture;
+extern int drawFrame;             // 0/1 while full frames are due, -1 when none
 
 // The title row of an article: "[h1]", the name after its first '_' (the whole name when
 // it has none) cut to half a row, and "Page %d (%d)" right-aligned at the line's end when

@@ -2,9 +2,9 @@
 // Every way of ending (Escape, _QUIT, the window closed or destroyed, a quit signal) goes
 // through end(); only a lost X connection ends elsewhere, after stopping the music here.
 #include "app/lifecycle.h"
-#include "app/clock.h"
 #include "app/pacing.h"
 #include "app/screen.h"
+#include "app/view.h"
 #include "content/catalogue.h"
 #include "content/directories.h"
 #include "content/textures.h"
@@ -12,12 +12,19 @@
 #include "music/link.h"
 #include "platform/signals.h"
 #include "platform/window.h"
+#include "prefs/design.h"
 #include "prefs/prefs.h"
 #include <GL/gl.h>
 #include <cstdio>
 #include <cstdlib>
 
-void buildConstantMenuSelections()
+int fullScreen = 0;
+my_texture texture[2];
+
+[[noreturn]] static void endWithStatus(int status);
+
+// The constant menu selections from the preference tables, in window pixels.
+static void buildConstantMenuSelections()
 {
     if (!constantMenuCoords || !constantMenuLinks) return;
     int n = numberOfConstantMenuSelections;
@@ -25,7 +32,7 @@ void buildConstantMenuSelections()
     for (int i = 0; i < n; i++) {
         menuSelection& s = menuSelections[i];
         snprintf(s.link, sizeof s.link, "%s", constantMenuLinks[i]);
-        s.kind = 0;
+        s.kind = SELECTION_LINK;
         s.x0 = (float)constantMenuCoords[4 * i] * SCREEN_RATIO_X;
         s.y0 = (float)constantMenuCoords[4 * i + 1] * SCREEN_RATIO_Y;
         s.x1 = (float)constantMenuCoords[4 * i + 2] * SCREEN_RATIO_X;
@@ -52,11 +59,12 @@ void loadMagazine()
     articleTitleColor = {1.0f, 1.0f, 1.0f, 1.0f};
     for (auto& entry : keyShortcuts) entry[0] = '\0';
     loadPrefs("prefs.txt");
+    if (startupImageName[0]) setViewMode(MODE_STARTUP); // shown until the first input
     readArticles();
     buildConstantMenuSelections();
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    TexInit(&texture[0], "Fonts/font4.pbm", 2);
-    TexInit(&texture[1], "Images/bkg4.pbm", 0);
+    TexInit(&texture[0], "Fonts/font4.pbm", TEXTURE_FONT);
+    TexInit(&texture[1], "Images/bkg4.pbm", TEXTURE_KEYED);
     readBackgrounds();
     readMenus();
     readSongNames();
@@ -84,8 +92,7 @@ void idle()
     // 128 + the signal's number, as for a program the signal ended: a script that runs the
     // viewer can tell a quit request from outside from the reader's own quit.
     if (int signo = quitSignalReceived()) endWithStatus(128 + signo);
-    framecounter++; // unsigned: after 2^32 idle calls it wraps, harmlessly
-    if (framecounter <= 199) setPointer(currentPointer);
+    if (countIdleCall() <= 199) setPointer(currentPointer);
 }
 
 void switchFullScreen()
@@ -93,21 +100,13 @@ void switchFullScreen()
     if (fullScreen) windowReshape(SCREEN_WIDTH, SCREEN_HEIGHT);
     else windowFullScreen();
     fullScreen = !fullScreen;
-    firstrun = 1;
+    requestRedraw();
     setPointer(currentPointer);
-}
-
-void endStartupImage()
-{
-    firstrun = 1;
-    mode = 2;
-    getTimeWithStatus(CLOCK_START);
-    framecounter = 0;
 }
 
 void end() { endWithStatus(0); }
 
-void endWithStatus(int status)
+static void endWithStatus(int status)
 {
     clearPointer();
     freePointers();

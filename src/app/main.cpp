@@ -5,6 +5,7 @@
 #include "app/composition.h"
 #include "app/lifecycle.h"
 #include "app/screen.h"
+#include "app/view.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "input/pointer.h"

@@ -2,11 +2,13 @@
 // display; elsewhere (Xvfb, software GL) they are spaced by the monotonic clock, and a screen
 // that shows nothing new is not drawn at all. Waits end early on input.
 #include "app/pacing.h"
-#include "app/screen.h"
+#include "app/composition.h"
+#include "app/view.h"
 #include "app/viewport.h"
 #include "elements/picture.h"
 #include "music/link.h"
 #include "platform/window.h"
+#include "prefs/design.h"
 #include "prefs/prefs.h"
 #include <GL/gl.h>
 #include <algorithm>
@@ -72,9 +74,9 @@ void paceIdle()
         pacer.displayPaces = windowSwapIntervalSet();
     }
     // A full redraw pending or under way, a tune to start (display starts it), a new mode.
-    bool changed = firstrun == 1 || (mode == 2 && drawFrame != -1) || changeSong.load() == 1 || mode != lastMode;
+    bool changed = firstrun == 1 || (mode == MODE_MAGAZINE && drawFrame != -1) || changeSong.load() == 1 || mode != lastMode;
     lastMode = mode;
-    bool moving = (mode == 2 && numberOfScrollTexts > 0) || (mode == 4 && !slideshowStill());
+    bool moving = (mode == MODE_MAGAZINE && numberOfScrollTexts > 0) || (mode == MODE_SLIDESHOW && !slideshowStill());
     paceStep s = paceFrame(&pacer, monotonicUs(), changed, moving);
     if (s.draw) windowPostRedisplay();
     else windowWaitForInput((int)((s.waitUs + 999) / 1000));
@@ -85,8 +87,8 @@ bool framesPacedByClock() { return started && !pacer.displayPaces; }
 windowRect tickerWindowRect(int x, int y, int cells, const viewportRect& vp)
 {
     int x0 = x - 16, y0 = y - 1, x1 = x + 16 * (cells + 1), y1 = y + 17;
-    int left = vp.x + (int)((long)x0 * vp.width / 1280), right = vp.x + (int)(((long)x1 * vp.width + 1279) / 1280);
-    int top = vp.y + (int)((long)y0 * vp.height / 960), bottom = vp.y + (int)(((long)y1 * vp.height + 959) / 960);
+    int left = vp.x + (int)((long)x0 * vp.width / DESIGN_WIDTH), right = vp.x + (int)(((long)x1 * vp.width + DESIGN_WIDTH - 1) / DESIGN_WIDTH);
+    int top = vp.y + (int)((long)y0 * vp.height / DESIGN_HEIGHT), bottom = vp.y + (int)(((long)y1 * vp.height + DESIGN_HEIGHT - 1) / DESIGN_HEIGHT);
     left = std::max(left, vp.x);
     top = std::max(top, vp.y);
     right = std::min(right, vp.x + vp.width);

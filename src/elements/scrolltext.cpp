@@ -1,13 +1,17 @@
 // Owns the ticker drawing. A ticker's position is a function of the clock alone, so all
 // tickers move in step whatever the frame rate; each paints its own black window first.
 #include "elements/scrolltext.h"
-#include "app/composition.h"
 #include "app/screen.h"
+#include "app/view.h"
 #include "content/textures.h"
 #include "text/render.h"
 #include <GL/gl.h>
 #include <cmath>
 #include <cstring>
+
+// Neither ever changes: the tickers move 100 ticks a second, their glyph cells side by side.
+static const float fpsLimit = 100.0f;
+static const int SCROLL_FONT_SPACING_X = 0;
 
 int scrolltimer = 0;
 
@@ -76,7 +80,7 @@ int scrolltext1(int, m_color4f colour, int index, int time)
     glEnable(GL_BLEND);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, texture[0].id);
+    glBindTexture(GL_TEXTURE_2D, fontTexture());
     int length = (int)strlen(text);
     if (length == 0 || n < 2) return m.offset;
     glBegin(GL_QUADS);

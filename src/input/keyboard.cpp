@@ -2,9 +2,7 @@
 // function keys. Only these callbacks take the screenshot and toggle the slideshow.
 #include "input/keyboard.h"
 #include "app/clock.h"
-#include "app/composition.h"
-#include "app/lifecycle.h"
-#include "app/screen.h"
+#include "app/view.h"
 #include "content/catalogue.h"
 #include "content/textures.h"
 #include "elements/picture.h"
@@ -41,7 +39,7 @@ static bool openShortcut(const char* name)
     if (index < 0 || index >= articles) return false;
     currentArticle = index;
     currentPage = 0;
-    firstrun = 1;
+    requestRedraw();
     return true;
 }
 
@@ -50,9 +48,7 @@ static bool openShortcut(const char* name)
 // buffers before the back buffer is read.
 static void screenshot()
 {
-    firstrun = 1;
-    display();
-    display();
+    drawBothBuffersNow();
     glDrawBuffer(GL_BACK);
     windowPostRedisplay();
     savePBM();
@@ -60,13 +56,13 @@ static void screenshot()
 
 static void toggleSlideshow()
 {
-    if (mode == 4) {
-        mode = 2;
+    if (mode == MODE_SLIDESHOW) {
+        setViewMode(MODE_MAGAZINE);
     } else {
-        mode = 4;
+        setViewMode(MODE_SLIDESHOW);
         slideshowTimerStart = getTime();
     }
-    firstrun = 1;
+    requestRedraw();
 }
 
 int builtinKeyAction(unsigned char k)
@@ -84,15 +80,15 @@ int builtinKeyAction(unsigned char k)
 
 void key(unsigned char k, int, int)
 {
-    if (mode == 1) {
+    if (mode == MODE_STARTUP) {
         endStartupImage();
         return;
     }
     if (openShortcut(keyShortcuts[k])) return;
     switch (builtinKeyAction(k)) {
     case KEY_QUIT: end();
-    case KEY_REDRAW: firstrun = 1; break;
-    case KEY_INFO_LINE: activeText = activeText == 0 ? 1 : 0; break;
+    case KEY_REDRAW: requestRedraw(); break;
+    case KEY_INFO_LINE: toggleInfoLine(); break;
     case KEY_POINTER: setPointer(0); break;
     case KEY_SLIDESHOW: toggleSlideshow(); break;
     case KEY_SCREENSHOT: screenshot(); break;
@@ -103,7 +99,7 @@ void key(unsigned char k, int, int)
 void specialkey(int k, int, int)
 {
     if (isModifier(k)) return;
-    if (mode == 1) {
+    if (mode == MODE_STARTUP) {
         endStartupImage();
         return;
     }

@@ -1,8 +1,7 @@
 // Owns hit testing, the hover state (mouseOverMenuItem) and what a click on a selection does:
 // the link words, article links and tune links. Only a click here requests the quit.
 #include "input/mouse.h"
-#include "app/lifecycle.h"
-#include "app/screen.h"
+#include "app/view.h"
 #include "app/viewport.h"
 #include "content/catalogue.h"
 #include "input/pointer.h"
@@ -63,7 +62,7 @@ static void hoverAtPointer()
     mouseOverMenuItem = found >= 0 ? itemFirstRecord(found) : -1;
     hoverChange c = decideHover(old, mouseOverMenuItem, numberOfConstantMenuSelections, currentPointer);
     if (c.pointer >= 0) setPointer(c.pointer);
-    if (c.redraw) firstrun = 1;
+    if (c.redraw) requestRedraw();
 }
 
 const char* const LINK_WORDS[NUMBER_OF_LINK_WORDS] = {"_QUIT",   "_NEXT",  "_PREV", "_NMUSIC",
@@ -89,7 +88,7 @@ void processMousePassiveMotion(int x, int y)
 static bool followLinkWord(const char* link)
 {
     switch (linkWordIndex(link)) {
-    case LINK_QUIT: endAll = 1; break; // the next idle call shuts down
+    case LINK_QUIT: requestQuit(); break; // the next idle call shuts down
     case LINK_NEXT: showNextArticle(); break;
     case LINK_PREV: showPrevArticle(); break;
     case LINK_NMUSIC: playNextMusic(); break;
@@ -107,7 +106,7 @@ static bool followArticleLink(const char* link)
     if (index < 0 || index >= articles) return false;
     currentArticle = index;
     currentPage = 0;
-    firstrun = 1;
+    requestRedraw();
     mouseOverMenuItem = -1;
     return true;
 }
@@ -123,10 +122,10 @@ static void followSelectionsAt(float x, float y)
         char link[sizeof s.link];
         memcpy(link, s.link, sizeof link);
         link[sizeof link - 1] = '\0';
-        if (s.kind == 0) {
+        if (s.kind == SELECTION_LINK) {
             if (followLinkWord(link) || followArticleLink(link)) return;
             playSongByName(link);
-        } else if (s.kind == 1) {
+        } else if (s.kind == SELECTION_TUNE) {
             playSongByName(link);
         }
     }
@@ -135,7 +134,7 @@ static void followSelectionsAt(float x, float y)
 void processMouse(int button, int state, int x, int y)
 {
     if (button >= BUTTON_WHEEL_FIRST && button <= BUTTON_WHEEL_LAST) return;
-    if (mode == 1) {
+    if (mode == MODE_STARTUP) {
         endStartupImage();
         return;
     }

@@ -3,8 +3,7 @@
 // Only this file and the song start change the three playback atomics.
 #include "music/link.h"
 #include "app/clock.h"
-#include "app/composition.h"
-#include "app/screen.h"
+#include "app/view.h"
 #include "content/directories.h"
 #include "platform/command.h"
 #include "platform/ports.h"
@@ -316,8 +315,10 @@ template <typename F> static int32_t updateSong(F f)
 
 void announceSong(const char* fileName)
 {
-    snprintf(infoText, sizeof infoText, "     Playing %s", fileName);
-    if (mode == 2) getTimeWithStatus(CLOCK_PAUSE);
+    char line[sizeof infoText];
+    snprintf(line, sizeof line, "     Playing %s", fileName);
+    setInfoLine(line);
+    if (mode == MODE_MAGAZINE) getTimeWithStatus(CLOCK_PAUSE);
 }
 
 static void announceEntry(int index)

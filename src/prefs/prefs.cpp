@@ -2,7 +2,6 @@
 // values and only freePrefs (or a later MENUS/SCROLLTEXTS line) releases the tables. Every
 // value it refuses, clamps or cannot use is reported at its line of prefs.txt.
 #include "prefs/prefs.h"
-#include "app/screen.h"
 #include "prefs/values.h"
 #include "platform/files.h"
 #include "platform/report.h"
@@ -21,7 +20,7 @@ int numberOfMenuSelections = 0;
 
 int numberOfConstantMenuSelections = 13;
 int* constantMenuCoords = nullptr;
-char (*constantMenuLinks)[40] = nullptr;
+char (*constantMenuLinks)[LINK_SIZE] = nullptr;
 char startupImageName[1024];
 int numberOfScrollTexts = 0;
 int* scrollCoords = nullptr;
@@ -31,17 +30,18 @@ int MAX_CHARACTERS_ROW = 70;
 int MAX_ROWS = 45;
 int TEXT_STARTX = 80;
 int TEXT_STARTY = 160;
+int ARTICLE_FONT_SPACING_Y = 0;
 int ARTICLE_BAR_START_X = -1, ARTICLE_BAR_START_Y = -1, ARTICLE_BAR_STOP_X = -1, ARTICLE_BAR_STOP_Y = -1;
 int SLIDESHOW_CHANGE_TIME = 5;
 double BKG_DIMMER_VALUE = (double)0.3f;
 int articleShowTitle = 1;
 m_color4f articleTitleColor = {1.0f, 1.0f, 1.0f, 1.0f};
-char keyShortcuts[256][40];
-char specialKeyShortcuts[12][40];
+char keyShortcuts[256][LINK_SIZE];
+char specialKeyShortcuts[12][LINK_SIZE];
 
 
 enum {
-    TOKEN_SIZE = 40,
+    TOKEN_SIZE = LINK_SIZE,
     SCROLL_PATH_SIZE = 64,
     // More constant selections than the selection table holds could never be registered.
     MAX_CONSTANT_MENUS = MAX_MENU_SELECTIONS,
@@ -51,7 +51,7 @@ enum {
     // Far outside the 1280x960 design space, yet a coordinate plus a few widths, or the
     // difference of two, stays far from int's range wherever it is drawn.
     COORDINATE_LIMIT = 32768,
-    MAX_SCROLL_LENGTH = 1280 / 16, // a ticker no longer than the screen is wide, in cells
+    MAX_SCROLL_LENGTH = DESIGN_WIDTH / DESIGN_CELL, // a ticker no longer than the screen is wide, in cells
     SCROLL_TEXT_LIMIT = 1 << 20,
 };
 
@@ -182,7 +182,7 @@ static void setMenus(const char** list)
     int kept = n > MAX_CONSTANT_MENUS ? MAX_CONSTANT_MENUS : n;
     freeMenuTables();
     constantMenuCoords = (int*)calloc(4 * (size_t)kept, sizeof(int));
-    constantMenuLinks = (char(*)[40])calloc((size_t)kept, sizeof *constantMenuLinks);
+    constantMenuLinks = (char(*)[LINK_SIZE])calloc((size_t)kept, sizeof *constantMenuLinks);
     if (!constantMenuCoords || !constantMenuLinks) {
         report(prefsFile, lineNumber, REPORT_ERROR, "prefs-memory", "Unable to allocate data for %d menu selections!",
                kept);
@@ -219,7 +219,7 @@ static void setStartupImage(const char** list)
     if (**list == '\0') return;
     char name[sizeof startupImageName];
     if (getString(name, sizeof name, list) == -1) {
-        startupImageName[0] = '\0'; // an empty token empties the name and leaves the mode
+        startupImageName[0] = '\0'; // an empty token empties the name: no startup picture
         return;
     }
     if (!namesFileInFolder(name)) {
@@ -227,8 +227,7 @@ static void setStartupImage(const char** list)
                "STARTUP_IMAGE: '%s' refused, a name must name a picture inside Images/", name);
         return;
     }
-    snprintf(startupImageName, sizeof startupImageName, "%s", name);
-    mode = 1;
+    snprintf(startupImageName, sizeof startupImageName, "%s", name); // start-up then shows it
 }
 
 static void setScrollTexts(const char** list)

@@ -1,22 +1,22 @@
 // The preferences read from prefs.txt, the clickable menu selection record and the
 // shortcut tables. Only loadPrefs writes the preference values; shutdown frees the tables.
 #pragma once
+#include "prefs/design.h"
 
 struct m_color4f { float a, r, g, b; }; // memory order alpha, red, green, blue
 
 struct menuSelection {
     float x0, y0, x1, y1; // window pixels
-    int kind;             // 0 link word or article, 1 tune
-    char link[40];
+    int kind;             // a selectionKind
+    char link[LINK_SIZE];
 };
 
-enum { MAX_MENU_SELECTIONS = 256 };
 extern menuSelection menuSelections[MAX_MENU_SELECTIONS];
 extern int numberOfMenuSelections;
 
 extern int numberOfConstantMenuSelections;
 extern int* constantMenuCoords;          // 4 per selection, design space
-extern char (*constantMenuLinks)[40];
+extern char (*constantMenuLinks)[LINK_SIZE];
 extern char startupImageName[1024];
 extern int numberOfScrollTexts;
 extern int* scrollCoords;                // 2 per scroll text
@@ -26,13 +26,14 @@ extern int MAX_CHARACTERS_ROW;
 extern int MAX_ROWS;
 extern int TEXT_STARTX;
 extern int TEXT_STARTY;
+extern int ARTICLE_FONT_SPACING_Y;       // extra vertical space between article rows
 extern int ARTICLE_BAR_START_X, ARTICLE_BAR_START_Y, ARTICLE_BAR_STOP_X, ARTICLE_BAR_STOP_Y;
 extern int SLIDESHOW_CHANGE_TIME;
 extern double BKG_DIMMER_VALUE;
 extern int articleShowTitle;
 extern m_color4f articleTitleColor;
-extern char keyShortcuts[256][40];
-extern char specialKeyShortcuts[12][40];
+extern char keyShortcuts[256][LINK_SIZE]; // one per character code
+extern char specialKeyShortcuts[12][LINK_SIZE];
 
 // Reads the preferences file; 0 when read, -1 when it can't be opened or held in memory.
 int loadPrefs(const char* fileName);

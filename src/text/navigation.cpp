@@ -1,7 +1,7 @@
 // Owns moving the reading position (currentArticle, currentPage) through pages and articles.
 // Pages stop at both ends of an article; articles form a ring; every move asks for a redraw.
 #include "text/navigation.h"
-#include "app/screen.h"
+#include "app/view.h"
 #include "content/catalogue.h"
 
 // With nothing loaded there is no position to move: the operations only ask for the redraw.
@@ -19,7 +19,7 @@ static int lastPage()
 
 void showNextPage()
 {
-    firstrun = 1;
+    requestRedraw();
     if (!haveArticle()) return;
     currentPage++;
     if (currentPage > lastPage()) currentPage = lastPage();
@@ -27,7 +27,7 @@ void showNextPage()
 
 void showPrevPage()
 {
-    firstrun = 1;
+    requestRedraw();
     if (!haveArticle()) return;
     currentPage--;
     if (currentPage < 0) currentPage = 0;
@@ -35,7 +35,7 @@ void showPrevPage()
 
 void showNextArticle()
 {
-    firstrun = 1;
+    requestRedraw();
     if (articles <= 0) return;
     currentPage = 0;
     currentArticle++;
@@ -44,7 +44,7 @@ void showNextArticle()
 
 void showPrevArticle()
 {
-    firstrun = 1;
+    requestRedraw();
     if (articles <= 0) return;
     currentPage = 0;
     currentArticle--;

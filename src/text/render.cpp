@@ -4,6 +4,7 @@
 #include "text/render.h"
 #include "app/composition.h"
 #include "app/screen.h"
+#include "app/view.h"
 #include "content/catalogue.h"
 #include "elements/picture.h"
 #include "input/mouse.h"
@@ -349,7 +350,7 @@ void drawText(int title, int newLine, int background)
     // quads of widened spaces hide the top of the next row's glyphs.
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
-    glBindTexture(GL_TEXTURE_2D, texture[0].id);
+    glBindTexture(GL_TEXTURE_2D, fontTexture());
     glBegin(GL_QUADS);
     tagTextBegin(texts, 0); // pagination told of its malformed tags
     drawRows(p, texts, newLine);

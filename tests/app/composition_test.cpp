@@ -1,11 +1,10 @@
-// Frame composition: the title line (heading tag, name after '_', right-aligned page
-// label, cuts), the "[bkg=" lookup, and whole frames on real Mesa: what a full redraw
-// shows, exactly two full redraws per request with only the tickers drawn in between
-// (counted as frames and as quads), no article loaded, the slideshow switch,
-// the info line, and the black bars of a full-screen window that is not 4:3.
+// Frame composition on real Mesa: the title line and the "[bkg=" lookup (tables), what a
+// full redraw shows, two full redraws per request with only the tickers between them, no
+// article, the slideshow, the info line and the black bars of a window that is not 4:3.
 #include "app/clock.h"
 #include "app/composition.h"
-#include "app/screen.h"
+#include "app/lifecycle.h"
+#include "app/view.h"
 #include "content/catalogue.h"
 #include "content/directories.h"
 #include "elements/picture.h"
@@ -13,42 +12,37 @@
 #include "prefs/prefs.h"
 #include "text/layout.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include <string>
 
-// --- title line ---
+// --- title line and background lookup ---
 TEST(TitleLine, NameAfterUnderscoreLabelAndCuts)
 {
     std::string n40 = "01_" + std::string(40, 'n');
-    struct { const char* name; int pages, page, width; std::string want; } cases[] = {
-        {"03_News", 1, 0, 70, "[h1]News" + std::string(31, ' ')},
-        {"03_News", 3, 1, 70, "[h1]News" + std::string(21, ' ') + "Page 2 (3)"},
-        {n40.c_str(), 1, 0, 70, "[h1]" + std::string(35, 'n')},
-        {n40.c_str(), 12, 9, 70, "[h1]" + std::string(23, 'n') + "Page 10 (12)"},
-        {"Intro", 1, 0, 20, "[h1]Intro     "},  // no '_': the whole name
-        {"01_Ab", 3, 0, 4, "[h1]Pa"},          // labels longer than the line are cut
-        {"01_Ab", 3, 0, 16, "[h1]Page 1 ("},
+    struct { const char* name; int pages, page, width, size; std::string want; } cases[] = {
+        {"03_News", 1, 0, 70, 1024, "[h1]News" + std::string(31, ' ')},
+        {"03_News", 3, 1, 70, 1024, "[h1]News" + std::string(21, ' ') + "Page 2 (3)"},
+        {n40.c_str(), 12, 9, 70, 1024, "[h1]" + std::string(23, 'n') + "Page 10 (12)"},
+        {"Intro", 1, 0, 20, 1024, "[h1]Intro     "},            // no '_': the whole name
+        {"03_Tips_and_tricks", 1, 0, 30, 1024, "[h1]Tips_and_tricks"}, // only the first '_'
+        {"01_Ab", 3, 0, 4, 1024, "[h1]Pa"},                       // a label longer than the line is cut
+        {"01_Ab", 3, 0, 16, 1024, "[h1]Page 1 ("},
+        {"01_Abcdefghijk", 1, 0, 70, 12, "[h1]Abcdefg"},           // a small buffer shortens the line
     };
     for (auto& c : cases) {
         char line[1024];
-        buildTitleLine(line, sizeof line, c.name, c.pages, c.page, c.width);
-        EXPECT_EQ(line, c.want) << c.name << " " << c.page << "/" << c.pages;
+        buildTitleLine(line, c.size, c.name, c.pages, c.page, c.width);
+        EXPECT_EQ(std::string(line).substr(0, c.want.size()), c.want) << c.name;
+        EXPECT_EQ(strlen(line), std::min<size_t>(c.width / 2 + 4, c.size - 1)) << c.name;
     }
-    char line[1024];
-    buildTitleLine(line, sizeof line, "03_Tips_and_tricks", 1, 0, 70); // only the first '_'
-    EXPECT_EQ(std::string(line).substr(0, 19), "[h1]Tips_and_tricks");
-    char small[12]; // a buffer shorter than the line shortens it
-    buildTitleLine(small, sizeof small, "01_Abcdefghijk", 1, 0, 70);
-    EXPECT_STREQ(small, "[h1]Abcdefg");
 }
 
-// --- background lookup ---
 TEST(BackgroundLookup, LeadingTagNamesThePictureElseNone)
 {
     my_texture slots[MAX_BACKGROUNDS]{};
     for (int i = 0; i < 3; i++) snprintf(slots[i].name, sizeof slots[i].name, i ? "sky.ppm" : "sea.ppm");
     backgroundArray = slots;
-    backgrounds = 3;
     std::string huge = "[bkg=" + std::string(1100, 's') + "]";
     struct { const char* text; int index; } cases[] = {
         {"[bkg=sky.ppm]Hello", 1}, {"[bkg=sea.ppm][h1]Title", 0}, {"[bkg=sky.ppm", -1},
@@ -57,55 +51,37 @@ TEST(BackgroundLookup, LeadingTagNamesThePictureElseNone)
     };
     for (auto c : cases) EXPECT_EQ(findBackgroundIndex(c.text), c.index) << c.text;
     backgroundArray = nullptr;
-    backgrounds = 0;
+    EXPECT_EQ(findBackgroundIndex("[bkg=sky.ppm]"), -1); // no pictures read
 }
 
 // --- whole frames ---
-static void fakeClock(int64_t* sec, int64_t* usec)
-{
-    *sec = 5000;
-    *usec = 0;
-}
+static void stoppedClock(int64_t* sec, int64_t* usec) { *sec = 5000, *usec = 0; }
 
+// Two articles, both menus, the bar and one ticker, set into the tables the loaders fill.
 class Frame : public ::testing::Test {
 protected:
     articleEntry entries[2]{};
     std::string bodies[2];
-    my_texture menuSlots[MAX_MENUS]{};
-    my_texture pictures[MAX_BACKGROUNDS]{};
-    int coords[6] = {100, 300, 100, 900, 700, 900};
-    int lengths[3] = {9, 5, 12};
-    char tickerA[8] = "ABCDE", tickerB[8] = "XYZ", tickerC[8] = "PQ";
-    char* tickerTexts[3] = {tickerA, tickerB, tickerC};
-
+    my_texture menuSlots[MAX_MENUS]{}, pictures[MAX_BACKGROUNDS]{};
+    int coords[2] = {100, 300}, length = 9;
+    char ticker[8] = "ABCDE", *tickers[1] = {ticker};
     void SetUp() override
     {
-        setWallClock(fakeClock);
+        setWallClock(stoppedClock);
         getTimeWithStatus(CLOCK_START);
         ASSERT_TRUE(openScreen(0));
-        makeFontAtlas(&texture[0]);
+        makeTextures();
         makePlainImage(&texture[1], "bkg4.pbm", 64, 64, {255, 255, 255, 255});
-        makePlainImage(&menuSlots[0], "a_top.ppm", 1280, 100, {200, 0, 0, 255});
-        makePlainImage(&menuSlots[1], "b_bottom.ppm", 1280, 100, {0, 200, 0, 255});
-        menuArray = menuSlots;
         makePlainImage(&pictures[0], "sky.ppm", 640, 480, {0, 0, 200, 255});
-        backgroundArray = pictures;
-        backgrounds = 1;
+        menuArray = menuSlots, backgroundArray = pictures, backgrounds = 1;
         setArticle(0, "03_News", "[ni]Hello");
         setArticle(1, "04_Sky", "[bkg=sky.ppm][ni]Up");
-        articleArray = entries;
-        articles = 2;
-        currentArticle = currentPage = activeText = 0;
-        ARTICLE_BAR_START_X = 1200, ARTICLE_BAR_START_Y = 160;
-        ARTICLE_BAR_STOP_X = 1220, ARTICLE_BAR_STOP_Y = 800;
-        numberOfScrollTexts = 3;
-        scrollCoords = coords;
-        scrollLength = lengths;
-        scrollTexts = tickerTexts;
-        mode = 2;
-        firstrun = 1;
-        // GL state as start-up leaves it.
-        glEnable(GL_DEPTH_TEST);
+        articleArray = entries, articles = 2, currentArticle = currentPage = 0;
+        ARTICLE_BAR_START_X = 1200, ARTICLE_BAR_START_Y = 160, ARTICLE_BAR_STOP_X = 1220, ARTICLE_BAR_STOP_Y = 800;
+        numberOfScrollTexts = 1, scrollCoords = coords, scrollLength = &length, scrollTexts = tickers;
+        setViewMode(MODE_MAGAZINE);
+        requestRedraw();
+        glEnable(GL_DEPTH_TEST); // the GL state start-up leaves
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
         offscreenResetSwapCount();
@@ -113,155 +89,111 @@ protected:
     void TearDown() override
     {
         for (auto& e : entries) delete[] e.pages;
-        articleArray = nullptr;
-        menuArray = nullptr;
-        backgroundArray = nullptr;
-        articles = backgrounds = numberOfScrollTexts = activeText = drawFrame = 0;
+        articleArray = nullptr, menuArray = nullptr, backgroundArray = nullptr, articles = backgrounds = 0;
         ARTICLE_BAR_START_X = ARTICLE_BAR_START_Y = ARTICLE_BAR_STOP_X = ARTICLE_BAR_STOP_Y = -1;
-        scrollCoords = nullptr;
-        scrollLength = nullptr;
-        scrollTexts = nullptr;
-        scrollText = nullptr;
-        mode = 2;
-        firstrun = 1;
-        MAX_ROWS = 45;
-        snprintf(infoText, sizeof infoText, "     WELL WE HAVE NO INFO HERE YET     ");
+        numberOfScrollTexts = 0, scrollCoords = scrollLength = nullptr, scrollTexts = nullptr;
+        if (activeText) toggleInfoLine();
+        updateScrollText();
+        requestRedraw();
         setWallClock(nullptr);
         computeScreenMetrics(1);
     }
+    void makeTextures()
+    {
+        makeFontAtlas(&texture[0]);
+        makePlainImage(&menuSlots[0], "a_top.ppm", 1280, 100, {200, 0, 0, 255});
+        makePlainImage(&menuSlots[1], "b_bottom.ppm", 1280, 100, {0, 200, 0, 255});
+    }
     void setArticle(int i, const char* name, const char* body)
     {
-        bodies[i] = body;
         articleEntry& e = entries[i];
         delete[] e.pages;
         snprintf(e.name, sizeof e.name, "%s", name);
-        e.text = bodies[i].data();
+        e.text = (bodies[i] = body).data();
         e.numberOfPages = getNumberOfPages(e.text, nullptr);
-        e.pages = new pageStart[e.numberOfPages];
-        getNumberOfPages(e.text, e.pages);
+        getNumberOfPages(e.text, e.pages = new pageStart[e.numberOfPages]);
     }
-    // Quads of the three tickers: a window and n - 1 glyphs each.
-    int tickerQuads() const { return (1 + 8) + (1 + 4) + (1 + 11); }
+    bool shows(int x, int y, char ch) { return closeTo(designPixel(x + 12, y + 12).r, fontCharAlpha(ch)); }
 };
 
-TEST_F(Frame, FullRedrawShowsTitlePageMenusBarAndTickers)
+TEST_F(Frame, FullRedrawsShowTitlePageMenusBarTickerAndBackgroundTwicePerRequest)
 {
     display();
-    EXPECT_EQ(offscreenSwapCount(), 1);
-    EXPECT_TRUE(closeTo(designPixel(80 + 2, 128 + 2).r, 255));              // "[h1]News"
-    EXPECT_TRUE(closeTo(designPixel(80 + 20, 128 + 12).r, fontCharAlpha('N')));
-    EXPECT_TRUE(closeTo(designPixel(80 + 12, 160 + 12).r, fontCharAlpha('H')));
-    EXPECT_EQ(designPixel(640, 50).r, 200);                                  // top menu
-    EXPECT_EQ(designPixel(640, 900).g, 200);                                 // bottom menu
-    EXPECT_TRUE(closeTo(designPixel(1210, 500).r, 51));                      // the bar's thumb
-    EXPECT_TRUE(closeTo(designPixel(100 + 16 + 12, 300 + 12).r, fontCharAlpha('A')));
-}
-
-TEST_F(Frame, ArticleBackgroundIsDimmedBehindTheText)
-{
+    EXPECT_TRUE(closeTo(designPixel(80 + 2, 128 + 2).r, 255) && shows(80 + 8, 128, 'N')); // "[h1]News"
+    EXPECT_TRUE(shows(80, 160, 'H') && shows(100 + 16, 300, 'A'));
+    EXPECT_EQ(designPixel(640, 50).r, 200);                 // top menu
+    EXPECT_EQ(designPixel(640, 900).g, 200);                // bottom menu
+    EXPECT_TRUE(closeTo(designPixel(1210, 500).r, 51));     // the bar's thumb
+    EXPECT_EQ(designPixel(640, 480).b, 0); // no "[bkg=": the default slot is never drawn
+    const int tickerQuads = 1 + 8;         // its window and n - 1 glyphs
+    int full = countQuads(display);        // the second buffer
+    EXPECT_GT(full, tickerQuads + 20);
+    for (int want : {tickerQuads, tickerQuads, -1, full, full, tickerQuads}) {
+        if (want < 0) requestRedraw();
+        else EXPECT_EQ(countQuads(display), want);
+    }
     setArticle(0, "03_News", "[bkg=sky.ppm Up"); // no closing ']': no picture
-    setArticle(1, "04_Sky", "[bkg=sky.ppm][ni]Up");
     for (int a : {1, 0}) {
         currentArticle = a;
-        firstrun = 1;
+        requestRedraw();
         display();
-        EXPECT_TRUE(closeTo(designPixel(640, 480).b, a ? 60 : 0)) << a; // 200 * 0.3
+        EXPECT_TRUE(closeTo(designPixel(640, 480).b, a ? 60 : 0)) << a; // 200 dimmed to 0.3
     }
-    setArticle(0, "03_News", "[ni]Hello"); // no "[bkg=": the default slot is never drawn
-    firstrun = 1;
-    display();
-    EXPECT_EQ(designPixel(640, 480).b, 0);
+    EXPECT_EQ(offscreenSwapCount(), 9); // one swap per frame
 }
 
-// --- two full redraws per request, then only the tickers ---
-TEST_F(Frame, BetweenRequestsOnlyTheTickersAreDrawnCountedInQuads)
+TEST_F(Frame, WithoutAShowableArticleOnlyMenusTroughAndTickerAreDrawn)
 {
-    int full1 = countQuads(display);
-    int full2 = countQuads(display);
-    EXPECT_GT(full1, tickerQuads() + 20);
-    EXPECT_EQ(full2, full1);
-    for (int frame = 0; frame < 5; frame++) EXPECT_EQ(countQuads(display), tickerQuads());
-    firstrun = 1;
-    EXPECT_EQ(countQuads(display), full1);
-    EXPECT_EQ(countQuads(display), full1);
-    EXPECT_EQ(countQuads(display), tickerQuads());
-    EXPECT_EQ(offscreenSwapCount(), 10);
+    pageStart* pages = entries[0].pages;
+    struct { articleEntry* table; int count, article, page; bool noPages, title; } cases[] = {
+        {nullptr, 0, 0, 0, false, false}, {entries, 2, 5, 0, false, false}, {entries, 2, -1, 0, false, false},
+        {entries, 2, 0, 0, true, false}, {entries, 2, 0, 3, false, true}, // a page past the end: the title alone
+    };
+    for (auto& c : cases) {
+        articleArray = c.table, articles = c.count, currentArticle = c.article, currentPage = c.page;
+        entries[0].pages = c.noPages ? nullptr : pages;
+        requestRedraw();
+        display();
+        EXPECT_EQ(closeTo(designPixel(80 + 2, 128 + 2).r, 255), c.title) << c.article;
+        EXPECT_TRUE(designPixel(80 + 12, 160 + 12).r == 0 && designPixel(640, 50).r == 200) << c.article;
+        EXPECT_TRUE(c.title || designPixel(1210, 500).r == 0) << c.article; // the trough, no thumb
+        EXPECT_TRUE(shows(100 + 16, 300, 'A')) << c.article;
+    }
+    entries[0].pages = pages;
 }
 
-// --- no article ---
-TEST_F(Frame, NoArticleDrawsMenusTroughAndTickersOnly)
+TEST_F(Frame, SlideshowHoldsRedrawRequestsAndTheInfoLineTakesOverTheFirstTicker)
 {
-    articleArray = nullptr;
-    articles = 0;
-    display();
-    EXPECT_EQ(designPixel(80 + 2, 128 + 2).r, 0);
-    EXPECT_EQ(designPixel(80 + 2, 160 + 2).r, 0);
-    EXPECT_EQ(designPixel(640, 50).r, 200);
-    EXPECT_EQ(designPixel(1210, 500).r, 0); // the trough, without a thumb
-    EXPECT_TRUE(closeTo(designPixel(100 + 16 + 12, 300 + 12).r, fontCharAlpha('A')));
-    articleArray = entries; // a current index past the table reads nothing either
-    articles = 2;
-    currentArticle = 5;
-    firstrun = 1;
-    display();
-    EXPECT_EQ(designPixel(80 + 2, 160 + 2).r, 0);
-}
-
-// --- modes ---
-TEST_F(Frame, SlideshowIgnoresRedrawRequestsUntilItEnds)
-{
-    display();
-    display();
-    mode = 4;
-    slideshowPicture = 0;
-    slideshowTimerStart = getTime() - 200;
-    firstrun = 1;
+    setViewMode(MODE_SLIDESHOW);
+    slideshowTimerStart = getTime() - 200, slideshowPicture = 0;
     display();
     EXPECT_EQ(designPixel(640, 480).b, 200);
     EXPECT_EQ(designPixel(100 + 20, 300 + 8).b, 200); // no ticker window over it
-    mode = 2;
-    display(); // the request is still pending: a full redraw
-    EXPECT_TRUE(closeTo(designPixel(80 + 12, 160 + 12).r, fontCharAlpha('H')));
-    EXPECT_EQ(designPixel(640, 480).b, 0);
-    slideshowPicture = 0;
+    setViewMode(MODE_MAGAZINE);
+    struct { const char* line; bool on; char shown; } cases[] = { // the first frame: the request held
+        {"     Playing x.mod", true, ' '}, {"", true, 'A'}, {"x", false, 'A'}};
+    for (auto& c : cases) {
+        setInfoLine(c.line);
+        if ((activeText == 1) != c.on) toggleInfoLine();
+        display();
+        EXPECT_EQ(scrollText, c.shown == ' ' ? infoText : nullptr) << c.line;
+        EXPECT_TRUE(shows(100 + 16, 300, c.shown)) << c.line;
+    }
+    EXPECT_TRUE(shows(80, 160, 'H') && designPixel(640, 480).b == 0);
 }
 
-// --- the info line ---
-TEST_F(Frame, InfoLineTakesOverTickerZeroWhenSwitchedOn)
-{
-    snprintf(infoText, sizeof infoText, "     Playing x.mod");
-    activeText = 1;
-    display();
-    EXPECT_EQ(scrollText, infoText);
-    EXPECT_EQ(designPixel(100 + 16 + 12, 300 + 12).r, 0); // a blank
-    EXPECT_TRUE(closeTo(designPixel(100 + 16 * 6 + 12, 300 + 12).r, fontCharAlpha('P')));
-    infoText[0] = '\0'; // an empty info line, or the line switched off: no takeover
-    display();
-    EXPECT_EQ(scrollText, nullptr);
-    activeText = 0;
-    snprintf(infoText, sizeof infoText, "x");
-    display();
-    EXPECT_EQ(scrollText, nullptr);
-}
-
-// --- the window ---
 TEST_F(Frame, WideWindowKeepsBlackBarsAndRedrawsAfterAResize)
 {
     display();
     display();
     ASSERT_EQ(drawFrame, -1);
-    // A window of another shape: the picture is pillarboxed and drawn in full again.
-    ASSERT_TRUE(offscreenOpen(1600, 960));
-    makeFontAtlas(&texture[0]);
-    makePlainImage(&menuSlots[0], "a_top.ppm", 1280, 100, {200, 0, 0, 255});
-    makePlainImage(&menuSlots[1], "b_bottom.ppm", 1280, 100, {0, 200, 0, 255});
+    ASSERT_TRUE(offscreenOpen(1600, 960)); // another shape: pillarboxed and drawn in full again
+    makeTextures();
     glClearColor(1, 1, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(0, 0, 0, 0);
     display();
     EXPECT_EQ(drawFrame, 1);
-    EXPECT_EQ(offscreenPixel(100, 50).r, 0);   // left bar
-    EXPECT_EQ(offscreenPixel(1500, 50).r, 0);  // right bar
-    EXPECT_EQ(offscreenPixel(200, 50).r, 200); // the top menu starts at x = 160
-    EXPECT_EQ(offscreenPixel(1439, 50).r, 200);
+    for (int x : {100, 1500}) EXPECT_EQ(offscreenPixel(x, 50).r, 0);  // the bars
+    for (int x : {200, 1439}) EXPECT_EQ(offscreenPixel(x, 50).r, 200); // the top menu from x = 160
 }

@@ -4,6 +4,7 @@
 // pixels a frame that moves only the tickers shows.
 #include "app/pacing.h"
 #include <gtest/gtest.h>
+#include <vector>
 
 struct idleCall {
     int64_t atUs;
@@ -12,68 +13,45 @@ struct idleCall {
     int64_t waitUs;  // expected when not drawing
 };
 
-static void run(framePacer p, const std::vector<idleCall>& calls)
+TEST(Pacing, WhichIdleCallsDrawAndHowLongTheOthersWait)
 {
-    for (size_t i = 0; i < calls.size(); i++) {
-        const idleCall& c = calls[i];
-        paceStep s = paceFrame(&p, c.atUs, c.changed, c.moving);
-        EXPECT_EQ(s.draw, c.draw) << "call " << i;
-        if (!c.draw) {
-            EXPECT_EQ(s.waitUs, c.waitUs) << "call " << i;
+    std::vector<idleCall> paced, tooFast;
+    for (int i = 0; i < 40; i++) paced.push_back({i * 16667LL, false, true, true, 0});
+    // Swaps returning every millisecond: after the probe the clock takes over.
+    for (int i = 0; i < 31; i++) tooFast.push_back({i * 1000LL, false, true, true, 0});
+    tooFast.push_back({31000, false, true, false, FRAME_PERIOD_US - 1000});
+    struct { const char* name; bool displayPaces; std::vector<idleCall> calls; } cases[] = {
+        {"still", false, {{0, false, false, true, 0}, {16667, false, false, true, 0}, // start-up: two frames
+                          {33334, false, false, false, FRAME_PERIOD_US},             // nothing new: a frame's wait
+                          {90000, true, false, true, 0},                             // a redraw request
+                          {91000, false, false, false, 15667},                       // the second not before its time
+                          {106667, false, false, true, 0}, {123334, false, false, false, FRAME_PERIOD_US}}},
+        {"moving", false, {{0, false, true, true, 0}, {2000, false, true, false, 14667}, // a fast GL waits
+                           {16667, false, true, true, 0}, {20000, false, true, false, 13334},
+                           {33334, false, true, true, 0}, {500000, false, true, true, 0}, // a stall: restart from now
+                           {501000, false, true, false, 15667}}},
+        {"display paces", true, paced},
+        {"display claims to pace", true, tooFast},
+    };
+    for (auto& c : cases) {
+        framePacer p;
+        p.displayPaces = c.displayPaces;
+        for (size_t i = 0; i < c.calls.size(); i++) {
+            const idleCall& call = c.calls[i];
+            paceStep s = paceFrame(&p, call.atUs, call.changed, call.moving);
+            EXPECT_EQ(s.draw, call.draw) << c.name << ", call " << i;
+            if (!call.draw) { EXPECT_EQ(s.waitUs, call.waitUs) << c.name << ", call " << i; }
         }
     }
 }
 
-TEST(Pacing, StillScreenDrawsBothBuffersThenSleeps)
-{
-    run(framePacer{}, {
-        {0, false, false, true, 0},                  // start-up: two frames due
-        {16667, false, false, true, 0},
-        {33334, false, false, false, FRAME_PERIOD_US}, // nothing new: no frame, a frame's wait
-        {90000, true, false, true, 0},               // a redraw request
-        {91000, false, false, false, 15667},         // second frame not due before its time
-        {106667, false, false, true, 0},
-        {123334, false, false, false, FRAME_PERIOD_US},
-    });
-}
-
-TEST(Pacing, MovingFramesKeepTheClockRate)
-{
-    run(framePacer{}, {
-        {0, false, true, true, 0},
-        {2000, false, true, false, 14667},   // a fast GL waits for the next period
-        {16667, false, true, true, 0},
-        {20000, false, true, false, 13334},
-        {33334, false, true, true, 0},
-        {500000, false, true, true, 0},      // after a stall: draw, then restart from now
-        {501000, false, true, false, 15667},
-    });
-}
-
-TEST(Pacing, DisplayThatPacesIsTrustedOnlyWhileItsSwapsTakeTime)
-{
-    framePacer paced;
-    paced.displayPaces = true;
-    std::vector<idleCall> slow, fast;
-    for (int i = 0; i < 40; i++) slow.push_back({i * 16667LL, false, true, true, 0});
-    run(paced, slow);
-    // Swaps returning every millisecond: after the probe the clock takes over.
-    for (int i = 0; i < 31; i++) fast.push_back({i * 1000LL, false, true, true, 0});
-    fast.push_back({31000, false, true, false, FRAME_PERIOD_US - 1000});
-    run(paced, fast);
-}
-
 TEST(Pacing, TickerWindowsInWindowPixels)
 {
-    struct {
-        int x, y, cells;
-        viewportRect vp;
-        windowRect want;
-    } cases[] = {
+    struct { int x, y, cells; viewportRect vp; windowRect want; } cases[] = {
         {80, 860, 70, {0, 0, 1280, 960}, {64, 859, 1152, 18}},
-        {80, 860, 70, {0, 0, 640, 480}, {32, 429, 576, 10}},   // low resolution: rounded outwards
+        {80, 860, 70, {0, 0, 640, 480}, {32, 429, 576, 10}},     // low resolution: rounded outwards
         {80, 80, 70, {100, 20, 1280, 960}, {164, 99, 1152, 18}}, // a picture centred in a wider window
-        {0, 0, 90, {0, 0, 1280, 960}, {0, 0, 1280, 17}},        // cut to the picture
+        {0, 0, 90, {0, 0, 1280, 960}, {0, 0, 1280, 17}},         // cut to the picture
     };
     for (auto& c : cases) {
         windowRect r = tickerWindowRect(c.x, c.y, c.cells, c.vp);

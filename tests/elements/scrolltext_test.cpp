@@ -4,6 +4,8 @@
 // tickers with no text or tiny windows, and control bytes shown as a blank cell.
 #include "app/composition.h"
 #include "app/screen.h"
+#include "app/view.h"
+#include "app/lifecycle.h"
 #include "elements/render_fixtures.h"
 #include "elements/scrolltext.h"
 #include "prefs/prefs.h"

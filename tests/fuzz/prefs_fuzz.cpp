@@ -2,7 +2,6 @@
 // directory that holds two scroll text files (removed again when the fuzzer exits), then
 // reads every table the file may have allocated, as the rest of the viewer would, and
 // checks the refused and clamped layout values.
-#include "app/screen.h"
 #include "platform/report.h"
 #include "prefs/prefs.h"
 #include <cstdint>
@@ -105,6 +104,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     MAX_CHARACTERS_ROW = 70;
     MAX_ROWS = 45;
     SLIDESHOW_CHANGE_TIME = 5;
-    mode = 2;
     return 0;
 }

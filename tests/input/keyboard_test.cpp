@@ -4,6 +4,7 @@
 #include "app/clock.h"
 #include "app/composition.h"
 #include "app/screen.h"
+#include "app/view.h"
 #include "content/catalogue.h"
 #include "elements/picture.h"
 #include "input/keyboard.h"

@@ -3,6 +3,7 @@
 // resolution before testing, and what a left-button release on each kind of link does.
 #include "app/screen.h"
 #include "app/viewport.h"
+#include "app/view.h"
 #include "content/catalogue.h"
 #include "content/directories.h"
 #include "music/link.h"

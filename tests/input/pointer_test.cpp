@@ -6,6 +6,7 @@
 // generator's output.
 #include "app/lifecycle.h"
 #include "app/screen.h"
+#include "app/view.h"
 #include "input/pointer.h"
 #include "platform/picture.h"
 #include "platform/report.h"

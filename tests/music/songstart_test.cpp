@@ -5,6 +5,7 @@
 #include "app/composition.h"
 #include "app/screen.h"
 #include "app/songstart.h"
+#include "app/view.h"
 #include "content/directories.h"
 #include "music/link.h"
 #include "music/sandbox.h"

@@ -2,6 +2,7 @@
 // articles wrap in a ring and start at page 0, every move asks for a redraw, and an empty
 // catalogue or a page-less article never moves the position out of range.
 #include "app/screen.h"
+#include "app/view.h"
 #include "content/catalogue.h"
 #include "text/navigation.h"
 #include <gtest/gtest.h>

@@ -6,6 +6,8 @@
 #include "app/composition.h"
 #include "app/screen.h"
 #include "app/viewport.h"
+#include "app/view.h"
+#include "app/lifecycle.h"
 #include "content/catalogue.h"
 #include "elements/render_fixtures.h"
 #include "input/mouse.h"

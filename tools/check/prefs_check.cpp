@@ -9,7 +9,6 @@
 #include "platform/files.h"
 #include "prefs/prefs.h"
 #include "prefs/values.h"
-#include "app/screen.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,17 +48,17 @@ static std::map<std::string, std::string> prefsFacts()
 
 // The preference values before any file was read, to start the whole-file reading afresh.
 struct prefsDefaults {
-    int menus, scrolls, columns, rows, x, y, bar[4], slideshow, rowOffset, showTitle, screenMode;
+    int menus, scrolls, columns, rows, x, y, bar[4], slideshow, rowOffset, showTitle;
     double dimmer;
     m_color4f title;
-    char startup[1024], keys[256][40], special[12][40];
+    char startup[1024], keys[256][LINK_SIZE], special[12][LINK_SIZE];
 };
 
 static void keepDefaults(prefsDefaults* d)
 {
     *d = {numberOfConstantMenuSelections, numberOfScrollTexts, MAX_CHARACTERS_ROW, MAX_ROWS, TEXT_STARTX,
           TEXT_STARTY, {ARTICLE_BAR_START_X, ARTICLE_BAR_START_Y, ARTICLE_BAR_STOP_X, ARTICLE_BAR_STOP_Y},
-          SLIDESHOW_CHANGE_TIME, ARTICLE_FONT_SPACING_Y, articleShowTitle, mode, BKG_DIMMER_VALUE,
+          SLIDESHOW_CHANGE_TIME, ARTICLE_FONT_SPACING_Y, articleShowTitle, BKG_DIMMER_VALUE,
           articleTitleColor, {}, {}, {}};
     memcpy(d->startup, startupImageName, sizeof d->startup);
     memcpy(d->keys, keyShortcuts, sizeof d->keys);
@@ -82,7 +81,6 @@ static void restoreDefaults(const prefsDefaults& d)
     SLIDESHOW_CHANGE_TIME = d.slideshow;
     ARTICLE_FONT_SPACING_Y = d.rowOffset;
     articleShowTitle = d.showTitle;
-    mode = d.screenMode;
     BKG_DIMMER_VALUE = d.dimmer;
     articleTitleColor = d.title;
     memcpy(startupImageName, d.startup, sizeof d.startup);

@@ -3,9 +3,9 @@
 // with labels set in the viewer's font by its glyph code.
 #include "pages.h"
 #include "app/clock.h"
-#include "app/composition.h"
 #include "app/lifecycle.h"
 #include "app/screen.h"
+#include "app/view.h"
 #include "content/catalogue.h"
 #include "content/directories.h"
 #include "music/link.h"
@@ -66,7 +66,7 @@ bool openMagazine(int lowres)
     loadMagazine();
     setReportSink(nullptr);
     changeSong = 0; // a proof plays no tune
-    mode = 2;       // the magazine view, as after any startup picture
+    setViewMode(MODE_MAGAZINE); // the magazine view, as after any startup picture
     if (articles < 1) {
         fprintf(stderr, "pagovia-proof: no articles could be read from 'Articles'; run it in a magazine directory\n");
         closeMagazine();
@@ -90,9 +90,7 @@ void drawPage(int article, int page, proofImage* out)
     currentPage = page;
     // As the screenshot key does: both frames after a redraw request, the second starting
     // from the GL state a frame of the magazine view leaves behind, as on screen.
-    firstrun = 1;
-    display();
-    display();
+    drawBothBuffersNow();
     headlessRead(out);
 }
 
@@ -125,7 +123,7 @@ static void drawLabel(const char* label)
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_ALPHA_TEST);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, texture[0].id);
+    glBindTexture(GL_TEXTURE_2D, fontTexture());
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
