@@ -3,6 +3,7 @@
 #include "app/clock.h"
 #include "app/lifecycle.h"
 #include "app/screen.h"
+#include "input/selections.h"
 #include "prefs/prefs.h"
 #include <gtest/gtest.h>
 #include <array>

@@ -9,6 +9,7 @@
 #include "music/sandbox.h"
 #include "input/mouse.h"
 #include "input/pointer.h"
+#include "input/selections.h"
 #include "prefs/prefs.h"
 #include "support/magazine_state.h"
 #include <GL/freeglut_std.h>
@@ -41,11 +42,15 @@ TEST(HitTest, PointsOnEveryEdgeMissAsDoAllZeroRecords)
 TEST(HitTest, OverlappingSelectionsAreFoundInIndexOrder)
 {
     menuSelection t[3] = {rect(0, 0, 10, 10, "a"), rect(0, 0, 100, 100, "b"), rect(20, 20, 80, 80, "c")};
-    EXPECT_EQ(findSelectionAt(t, 3, 0, 50, 50), 1);
-    EXPECT_EQ(findSelectionAt(t, 3, 2, 50, 50), 2); // the walk resumes behind an earlier hit
-    EXPECT_EQ(findSelectionAt(t, 3, 0, 5, 5), 0);
-    EXPECT_EQ(findSelectionAt(t, 3, 0, 200, 5), -1);
-    EXPECT_EQ(findSelectionAt(t, 1, 0, 50, 50), -1); // only the records in use count
+    memcpy(menuSelections, t, sizeof t);
+    numberOfMenuSelections = 3;
+    EXPECT_EQ(findSelectionAt(0, 50, 50), 1);
+    EXPECT_EQ(findSelectionAt(2, 50, 50), 2); // the walk resumes behind an earlier hit
+    EXPECT_EQ(findSelectionAt(0, 5, 5), 0);
+    EXPECT_EQ(findSelectionAt(0, 200, 5), -1);
+    numberOfMenuSelections = 1;
+    EXPECT_EQ(findSelectionAt(0, 50, 50), -1); // only the records in use count
+    numberOfMenuSelections = 0;
 }
 
 // ---- hover decision ----------------------------------------------------------------------

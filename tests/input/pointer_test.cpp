@@ -6,7 +6,7 @@
 // generator's output.
 #include "app/lifecycle.h"
 #include "app/screen.h"
-#include "input/pointer.h"
+#include "input/pointer_testing.h"
 #include "platform/picture.h"
 #include "platform/report.h"
 #include "support/cursor_offscreen.h"
@@ -71,7 +71,7 @@ protected:
         fs::current_path(home);
         fs::remove_all(scratch);
     }
-    static int shapePixel(int n, int x, int y) { return bmCollectionPointers[n]->pixels[y * POINTER_SIZE + x]; }
+    static int shapePixel(int n, int x, int y) { return pointerShape(n)->pixels[y * POINTER_SIZE + x]; }
     // The usual sheet: 640x128, 2 planes, compressed.
     static void loadSheet()
     {
@@ -98,14 +98,14 @@ TEST_P(PointerColours, ColourNumbersAndMapAreKeptAsStored)
     const int colours = 1 << GetParam().planes;
     encodeSheet(640, 128, colours, GetParam().compress, GetParam().mask);
     ASSERT_EQ(loadPointers(), 1);
-    EXPECT_EQ(bmHeaderPointers.bmh_Width, 640);
-    EXPECT_EQ(bmHeaderPointers.bmh_Height, 128);
-    EXPECT_EQ(bmHeaderPointers.bmh_Depth, GetParam().planes);
-    EXPECT_EQ(bmCollectionPointers[7]->depth, GetParam().planes);
+    EXPECT_EQ(pointerSheet()->width, 640);
+    EXPECT_EQ(pointerSheet()->height, 128);
+    EXPECT_EQ(pointerSheet()->depth, GetParam().planes);
+    EXPECT_EQ(pointerShape(7)->depth, GetParam().planes);
 
     std::vector<rgb> map = makeMap(colours);
     for (int i = 0; i < colours; i++) {
-        const unsigned char* c = dtoPointers->palette[i];
+        const unsigned char* c = pointerSheet()->palette[i];
         EXPECT_EQ((rgb{c[0], c[1], c[2]}), map[i]) << "colour " << i;
     }
     int w = 0, h = 0;
@@ -115,9 +115,9 @@ TEST_P(PointerColours, ColourNumbersAndMapAreKeptAsStored)
     ASSERT_EQ(reference.size(), 640u * 128u);
     for (int y = 0; y < 128; y++)
         for (int x = 0; x < 640; x++) {
-            int number = bmPointers[y * 640 + x];
+            int number = pointerSheet()->pixels[y * 640 + x];
             ASSERT_EQ(number, patternAt(x, y, colours)) << x << "," << y;
-            const unsigned char* c = dtoPointers->palette[number];
+            const unsigned char* c = pointerSheet()->palette[number];
             ASSERT_EQ((rgb{c[0], c[1], c[2]}), reference[(size_t)y * 640 + x]) << x << "," << y;
         }
     struct { int shape, left, top; } cells[] = {{0, 0, 0}, {19, 608, 0}, {20, 0, 32}, {79, 608, 96}};
@@ -147,8 +147,8 @@ TEST_F(Pointer, SmallSheetFillsOnlyTheCellsItHas)
     ASSERT_EQ(loadPointers(), 1);
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("smaller than 640x128"), std::string::npos) << err;
-    EXPECT_EQ(bmHeaderPointers.bmh_Width, 100);
-    EXPECT_EQ(bmHeaderPointers.bmh_Height, 40);
+    EXPECT_EQ(pointerSheet()->width, 100);
+    EXPECT_EQ(pointerSheet()->height, 40);
     for (int y = 0; y < 32; y++)
         for (int x = 0; x < 32; x++) {
             ASSERT_EQ(shapePixel(3, x, y), x < 4 ? patternAt(96 + x, y, 4) : 0) << x << "," << y;
@@ -179,8 +179,8 @@ TEST_F(Pointer, MissingOrUnusableSheetsGiveNoShapes)
         std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), c.lines) << c.what << ": " << err;
         EXPECT_EQ(err.find("Pointers/pointers.iff") != std::string::npos, c.lines == 1) << err;
-        for (auto* shape : bmCollectionPointers) EXPECT_EQ(shape, nullptr) << c.what;
-        EXPECT_EQ(dtoPointers, nullptr) << c.what;
+        for (int n = 0; n < POINTER_SHAPES; n++) EXPECT_EQ(pointerShape(n), nullptr) << c.what;
+        EXPECT_EQ(pointerSheet(), nullptr) << c.what;
     }
     testing::internal::CaptureStderr(); // the system pointer stays, silently
     setPointer(1);
@@ -198,7 +198,7 @@ TEST_F(Pointer, ShapeBecomesOpaquePaletteColoursOverTransparentZero)
     setPointer(1);
     EXPECT_EQ(currentPointer, 1);
     EXPECT_NE(offscreenCursor.shown, 0u);
-    EXPECT_EQ(offscreenCursor.shown, pointer);
+    EXPECT_EQ(offscreenCursor.shown, shownPointer());
     int transparent = 0;
     for (int y = 0; y < 32; y++)
         for (int x = 0; x < 32; x++) {
@@ -214,19 +214,19 @@ TEST_F(Pointer, ChangingShapeDefinesTheNewOneFirstAndTheShapeShownIsLeftAlone)
 {
     loadSheet();
     setPointer(1);
-    cursorHandle first = pointer;
+    cursorHandle first = shownPointer();
     offscreenCursor.calls.clear();
     setPointer(1);
     EXPECT_EQ(offscreenCursor.calls, "");
-    EXPECT_EQ(pointer, first);
+    EXPECT_EQ(shownPointer(), first);
     setPointer(0);
     EXPECT_EQ(offscreenCursor.calls, "create define free");
-    EXPECT_EQ(offscreenCursor.shown, pointer);
+    EXPECT_EQ(offscreenCursor.shown, shownPointer());
     EXPECT_EQ(currentPointer, 0);
     offscreenCursor.calls.clear();
     clearPointer();
     EXPECT_EQ(offscreenCursor.calls, "undefine free"); // the window lets go before the free
-    EXPECT_EQ(pointer, 0u);
+    EXPECT_EQ(shownPointer(), 0u);
     EXPECT_EQ(offscreenCursor.shown, 0u);
     clearPointer(); // nothing left to free, no window left to ask
     EXPECT_EQ(offscreenCursor.calls, "undefine free");
@@ -237,14 +237,14 @@ TEST_F(Pointer, NoWindowOrFailedCreationKeepTheOldNumber)
 {
     loadSheet();
     setPointer(1);
-    cursorHandle shown = pointer;
+    cursorHandle shown = shownPointer();
     offscreenCursor.calls.clear();
     offscreenCursor.noWindow = true; // nothing changes at all
     testing::internal::CaptureStderr();
     setPointer(0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Unable to get Window handle!\n");
     EXPECT_EQ(currentPointer, 1);
-    EXPECT_EQ(pointer, shown);
+    EXPECT_EQ(shownPointer(), shown);
     EXPECT_EQ(offscreenCursor.calls, "");
     offscreenCursor.noWindow = false;
     offscreenCursor.failCreate = true; // the old pointer is gone: the system pointer shows
@@ -252,7 +252,7 @@ TEST_F(Pointer, NoWindowOrFailedCreationKeepTheOldNumber)
     setPointer(0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Could not create pointer!\n");
     EXPECT_EQ(currentPointer, 1);
-    EXPECT_EQ(pointer, 0u);
+    EXPECT_EQ(shownPointer(), 0u);
     EXPECT_EQ(offscreenCursor.shown, 0u);
 }
 
@@ -266,7 +266,7 @@ TEST_F(Pointer, NumbersOffTheGridShowTheSystemPointer)
         setPointer(n);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << n;
         EXPECT_EQ(currentPointer, n);
-        EXPECT_EQ(pointer, 0u) << n;
+        EXPECT_EQ(shownPointer(), 0u) << n;
         EXPECT_EQ(offscreenCursor.shown, 0u) << n;
     }
 }
@@ -283,7 +283,7 @@ TEST_F(Pointer, IdleAndTheFullScreenSwitchReapplyTheShapeOnlyWhenItIsNotShown)
     for (int i = 0; i < 250; i++) idle();
     EXPECT_EQ(offscreenCursor.created, 1);
     EXPECT_EQ(currentPointer, 1);
-    EXPECT_EQ(offscreenCursor.shown, pointer);
+    EXPECT_EQ(offscreenCursor.shown, shownPointer());
     clearPointer();
     framecounter = 199; // past the first 199 calls nothing is re-applied
     idle();
@@ -297,7 +297,7 @@ TEST_F(Pointer, IdleAndTheFullScreenSwitchReapplyTheShapeOnlyWhenItIsNotShown)
         EXPECT_EQ(fullScreen != wasFull, i == 1);
         EXPECT_EQ(firstrun, 1);
         EXPECT_EQ(offscreenCursor.created, 2);
-        EXPECT_EQ(offscreenCursor.shown, pointer);
+        EXPECT_EQ(offscreenCursor.shown, shownPointer());
     }
 }
 
@@ -307,14 +307,14 @@ TEST_F(Pointer, GeneratedSheetDecodesAlikeAndHoldsAnArrowAndAHand)
 {
     runGenerator("Pointers/pointers.iff");
     ASSERT_EQ(loadPointers(), 1);
-    EXPECT_EQ(bmHeaderPointers.bmh_Width, 640);
-    EXPECT_EQ(bmHeaderPointers.bmh_Height, 128);
-    EXPECT_GE(bmHeaderPointers.bmh_Depth, 2);
+    EXPECT_EQ(pointerSheet()->width, 640);
+    EXPECT_EQ(pointerSheet()->height, 128);
+    EXPECT_GE(pointerSheet()->depth, 2);
     int w = 0, h = 0;
     std::vector<rgb> reference = decodeWithNetpbm("Pointers/pointers.iff", &w, &h);
     ASSERT_EQ(reference.size(), 640u * 128u);
     for (size_t i = 0; i < reference.size(); i++) {
-        const unsigned char* c = dtoPointers->palette[bmPointers[i]];
+        const unsigned char* c = pointerSheet()->palette[pointerSheet()->pixels[i]];
         ASSERT_EQ((rgb{c[0], c[1], c[2]}), reference[i]) << i % 640 << "," << i / 640;
     }
     auto drawn = [](int n, int w, int h) {

@@ -2,7 +2,7 @@
 // makes the server show shape 1, as a second X client reads it back through XFixes (size,
 // top-left hot spot, every pixel, colour 0 transparent); setting the same shape again swaps
 // in a new cursor object and frees the old one; clearPointer brings the server's own back.
-#include "input/pointer.h"
+#include "input/pointer_testing.h"
 #include "support/pointer_sheets.h"
 #include <GL/freeglut.h>
 #include <GL/glx.h>
@@ -109,12 +109,12 @@ TEST_F(PointerOnX, ShapesSwitchOldCursorsAreFreedAndClearingGivesTheSystemPointe
     EXPECT_TRUE(showsShape(first, 1));
     EXPECT_EQ(first->xhot, 0);
     EXPECT_EQ(first->yhot, 0);
-    cursorHandle old = pointer;
+    cursorHandle old = shownPointer();
     setPointer(1); // regression: re-applying the shown shape made the system pointer flicker
-    EXPECT_EQ(pointer, old);
+    EXPECT_EQ(shownPointer(), old);
     setPointer(0);
     XFixesCursorImage* second = shownCursor();
-    EXPECT_NE(pointer, old);
+    EXPECT_NE(shownPointer(), old);
     EXPECT_NE(second->cursor_serial, first->cursor_serial);
     EXPECT_TRUE(showsShape(second, 0));
     XFree(first);
@@ -136,5 +136,5 @@ TEST_F(PointerOnX, ShapesSwitchOldCursorsAreFreedAndClearingGivesTheSystemPointe
     EXPECT_FALSE(showsShape(image, 1));
     EXPECT_FALSE(showsShape(image, 0));
     XFree(image);
-    EXPECT_EQ(pointer, 0u);
+    EXPECT_EQ(shownPointer(), 0u);
 }
