@@ -17,7 +17,6 @@ void setConstantSelection(int index, const menuSelection& s)
 {
     if (index < 0 || index >= MAX_MENU_SELECTIONS) return;
     menuSelections[index] = s;
-    menuSelections[index].link[sizeof s.link - 1] = '\0';
     if (numberOfMenuSelections < index + 1) numberOfMenuSelections = index + 1;
 }
 
