@@ -23,7 +23,7 @@ TEST(Hover, ShapeAndRedrawForEachMove)
     struct { int from, to, shown, pointer; bool redraw; } cases[] = {
         {-1, 3, 0, 1, false}, {3, -1, 1, 0, false}, {3, 4, 1, -1, false}, // constant: never redraw
         {-1, k, 0, 1, true},  {k, -1, 1, 0, true},  {k, k + 1, 1, -1, true}, {2, k, 1, -1, true},
-        {k, 2, 1, -1, false}, {2, 0, 1, -1, false}, // onto a constant one: the stale highlight stays
+        {k, 2, 1, -1, false}, {k, 0, 1, -1, false}, // onto a constant one: the stale highlight stays
         {k, k, 0, -1, false},  // same item: stop before the shape is set
         {-1, -1, 5, 0, false}, {-1, -1, 0, -1, false}, // empty space restores shape 0
     };

@@ -11,6 +11,7 @@ TEST(Selections, RegisteredClearedAndHitTestedWithinTheTable)
     ASSERT_EQ(registerSelection(SELECTION_LINK, "a"), 0);
     setSelectionOrigin(0, 1, 1), setSelectionEnd(0, 3, 3);
     EXPECT_EQ(findSelectionAt(0, 2, 2), 0);
+    EXPECT_EQ(findSelectionAt(0, 0.5f, 0.5f), -1);
     numberOfConstantMenuSelections = 2, numberOfMenuSelections = 0;
     setConstantSelection(1, {50, 100, 150, 200, SELECTION_LINK, "_QUIT"});
     setConstantSelection(0, {0, 0, 300, 300, SELECTION_LINK, "b"});

@@ -15,12 +15,6 @@ struct rgb {
 
 // Colour 0 is not black, so a transparent pixel cannot pass for a dark one.
 inline rgb mapColour(int i) { return {(unsigned char)(i * 53 + 17), (unsigned char)(i * 97 + 101), (unsigned char)(i * 31 + 200)}; }
-inline std::vector<rgb> makeMap(int colours)
-{
-    std::vector<rgb> map;
-    for (int i = 0; i < colours; i++) map.push_back(mapColour(i));
-    return map;
-}
 
 inline int patternAt(int x, int y, int colours)
 {
@@ -43,9 +37,10 @@ inline void writePpm(const std::string& path, int w, int h, const std::vector<rg
 // ppmtoilbm -map: colour number i is entry i of the map. mask adds a mask plane to every row.
 inline void encodeSheet(int w, int h, int colours, bool compress, bool mask = false)
 {
-    std::vector<rgb> pixels;
-    for (int i = 0; i < w * h; i++) pixels.push_back(mapColour(patternAt(i % w, i / w, colours)));
-    writePpm("map.ppm", colours, 1, makeMap(colours));
+    std::vector<rgb> map, pixels;
+    for (int i = 0; i < colours; i++) map.push_back(mapColour(i));
+    for (int i = 0; i < w * h; i++) pixels.push_back(map[patternAt(i % w, i / w, colours)]);
+    writePpm("map.ppm", colours, 1, map);
     writePpm("sheet.ppm", w, h, pixels);
     std::string cmd = "pbmmake -gray " + std::to_string(w) + " " + std::to_string(h) + " > mask.pbm && " +
                       "ppmtoilbm -maxplanes 8 -map map.ppm " + (compress ? "" : "-nocompress ") +
