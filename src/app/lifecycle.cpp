@@ -9,6 +9,7 @@
 #include "content/directories.h"
 #include "content/textures.h"
 #include "input/pointer.h"
+#include "input/selections.h"
 #include "music/link.h"
 #include "platform/signals.h"
 #include "platform/window.h"
@@ -30,15 +31,15 @@ static void buildConstantMenuSelections()
     int n = numberOfConstantMenuSelections;
     if (n > MAX_MENU_SELECTIONS) n = MAX_MENU_SELECTIONS;
     for (int i = 0; i < n; i++) {
-        menuSelection& s = menuSelections[i];
+        menuSelection s{};
         snprintf(s.link, sizeof s.link, "%s", constantMenuLinks[i]);
         s.kind = SELECTION_LINK;
         s.x0 = (float)constantMenuCoords[4 * i] * SCREEN_RATIO_X;
         s.y0 = (float)constantMenuCoords[4 * i + 1] * SCREEN_RATIO_Y;
         s.x1 = (float)constantMenuCoords[4 * i + 2] * SCREEN_RATIO_X;
         s.y1 = (float)constantMenuCoords[4 * i + 3] * SCREEN_RATIO_Y;
+        setConstantSelection(i, s);
     }
-    if (numberOfMenuSelections < n) numberOfMenuSelections = n;
 }
 
 // The window is going: its pointer is given back while the connection still exists. The rest

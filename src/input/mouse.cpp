@@ -1,16 +1,15 @@
-// Owns hit testing, the hover state (mouseOverMenuItem) and what a click on a selection does:
-// the link words, article links and tune links. Only a click here requests the quit.
+// Owns what the pointer does over the selections: the hover it finds and what a click on a
+// selection does (link words, article links, tune links). Only a click here requests the quit.
 #include "input/mouse.h"
 #include "app/view.h"
 #include "app/viewport.h"
 #include "content/catalogue.h"
 #include "input/pointer.h"
+#include "input/selections.h"
 #include "music/link.h"
 #include "text/navigation.h"
 #include "text/render.h"
 #include <cstring>
-
-int mouseOverMenuItem = -1;
 
 // Where the pointer was last seen, in the chosen resolution's pixels.
 static bool pointerSeen = false;
@@ -19,19 +18,6 @@ static float pointerX, pointerY;
 // freeglut's button codes; without a wheel callback the wheel arrives as buttons 3 to 6
 // (vertical, then horizontal), which are no input here.
 enum { BUTTON_LEFT = 0, BUTTON_WHEEL_FIRST = 3, BUTTON_WHEEL_LAST = 6, STATE_UP = 1 };
-
-bool selectionContains(const menuSelection& s, float x, float y)
-{
-    return x > s.x0 && x < s.x1 && y > s.y0 && y < s.y1;
-}
-
-int findSelectionAt(const menuSelection* table, int count, int first, float x, float y)
-{
-    if (count > MAX_MENU_SELECTIONS) count = MAX_MENU_SELECTIONS;
-    for (int i = first < 0 ? 0 : first; i < count; i++)
-        if (selectionContains(table[i], x, y)) return i;
-    return -1;
-}
 
 hoverChange decideHover(int oldItem, int newItem, int constantCount, int shownPointer)
 {
@@ -58,8 +44,8 @@ static void toScreen(int x, int y, float* sx, float* sy)
 static void hoverAtPointer()
 {
     int old = mouseOverMenuItem;
-    int found = pointerSeen ? findSelectionAt(menuSelections, numberOfMenuSelections, 0, pointerX, pointerY) : -1;
-    mouseOverMenuItem = found >= 0 ? itemFirstRecord(found) : -1;
+    int found = pointerSeen ? findSelectionAt(0, pointerX, pointerY) : -1;
+    setHoveredSelection(found >= 0 ? itemFirstRecord(found) : -1);
     hoverChange c = decideHover(old, mouseOverMenuItem, numberOfConstantMenuSelections, currentPointer);
     if (c.pointer >= 0) setPointer(c.pointer);
     if (c.redraw) requestRedraw();
@@ -107,7 +93,7 @@ static bool followArticleLink(const char* link)
     currentArticle = index;
     currentPage = 0;
     requestRedraw();
-    mouseOverMenuItem = -1;
+    setHoveredSelection(-1);
     return true;
 }
 
@@ -115,9 +101,8 @@ static bool followArticleLink(const char* link)
 // a tune (or a link that names neither) is handed to the player and the walk goes on.
 static void followSelectionsAt(float x, float y)
 {
-    for (int i = findSelectionAt(menuSelections, numberOfMenuSelections, 0, x, y); i >= 0;
-         i = findSelectionAt(menuSelections, numberOfMenuSelections, i + 1, x, y)) {
-        menuSelection& s = menuSelections[i];
+    for (int i = findSelectionAt(0, x, y); i >= 0; i = findSelectionAt(i + 1, x, y)) {
+        const menuSelection& s = menuSelections[i];
         // The link field is fixed-size; never read past it even if a writer left no terminator.
         char link[sizeof s.link];
         memcpy(link, s.link, sizeof link);

@@ -1,9 +1,6 @@
-// Mouse clicks and hovering over the menu selections. The hit test and the hover decision
-// are plain functions over the selection records, so they can be checked without a window.
+// Mouse clicks and hovering over the menu selections (input/selections.h). The hover
+// decision is a plain function, so it can be checked without a window.
 #pragma once
-#include "prefs/prefs.h"
-
-extern int mouseOverMenuItem;
 
 // The link words a menu link or an "[mi=" item may name instead of an article, compared
 // exactly; a click tries them in this order. The authoring checker reads the same table.
@@ -18,12 +15,6 @@ void processMousePassiveMotion(int x, int y);
 // Finds the hovered item again from where the pointer was last seen, once a page's items are
 // registered anew (after any page or article change); requests a redraw when that changes.
 void refreshHover();
-
-// True when (x, y), in the chosen resolution's pixels, lies strictly inside the record's
-// rectangle: a point on an edge is outside.
-bool selectionContains(const menuSelection& s, float x, float y);
-// The first of the records first..count-1 that contains the point, or -1.
-int findSelectionAt(const menuSelection* table, int count, int first, float x, float y);
 
 // What a pointer move from selection oldItem to newItem (-1: none) calls for.
 struct hoverChange {

@@ -1,6 +1,7 @@
 // Owns the pointer sheet, the shapes cut from it and the pointer shown on the window.
 // Only setPointer and clearPointer create, attach or release that pointer.
 #include "input/pointer.h"
+#include "input/pointer_testing.h"
 #include "platform/report.h"
 #include <cstdio>
 #include <cstdlib>
@@ -8,11 +9,18 @@
 
 static const char* const SHEET_PATH = "Pointers/pointers.iff";
 
-indexedPicture* dtoPointers = nullptr;
-pointerSheetHeader bmHeaderPointers = {0, 0, 0};
-const unsigned char* bmPointers = nullptr;
-pointerBitmap* bmCollectionPointers[POINTER_SHAPES] = {};
-cursorHandle pointer = 0;
+// Size and depth (bit planes) of the loaded sheet.
+struct pointerSheetHeader {
+    int bmh_Width;
+    int bmh_Height;
+    int bmh_Depth;
+};
+
+static indexedPicture* dtoPointers = nullptr;         // the decoded sheet with its colour map, or none
+static pointerSheetHeader bmHeaderPointers = {0, 0, 0};
+static const unsigned char* bmPointers = nullptr;     // the sheet's colour numbers, owned by dtoPointers
+static pointerBitmap* bmCollectionPointers[POINTER_SHAPES] = {}; // shape n, or none
+static cursorHandle pointer = 0;                      // the pointer on the window, or 0
 int currentPointer = 0;
 static cursorWindow window = {nullptr, 0}; // the window `pointer` was attached to
 
@@ -152,3 +160,7 @@ void freePointers()
     bmPointers = nullptr;
     bmHeaderPointers = {0, 0, 0};
 }
+
+const indexedPicture* pointerSheet() { return dtoPointers; }
+const pointerBitmap* pointerShape(int n) { return n >= 0 && n < POINTER_SHAPES ? bmCollectionPointers[n] : nullptr; }
+cursorHandle shownPointer() { return pointer; }

@@ -10,25 +10,7 @@ constexpr int POINTER_ROWS = 4;
 constexpr int POINTER_SHAPES = POINTER_COLUMNS * POINTER_ROWS;
 static_assert(POINTER_SIZE == CURSOR_SIZE, "a shape fills the whole window pointer");
 
-// Size and depth (bit planes) of the loaded sheet.
-struct pointerSheetHeader {
-    int bmh_Width;
-    int bmh_Height;
-    int bmh_Depth;
-};
-
-// One shape: the sheet's colour numbers of its cell, row by row, with the sheet's depth.
-struct pointerBitmap {
-    int depth;
-    unsigned char pixels[POINTER_SIZE * POINTER_SIZE];
-};
-
-extern indexedPicture* dtoPointers;        // the decoded sheet with its colour map, or none
-extern pointerSheetHeader bmHeaderPointers;
-extern const unsigned char* bmPointers;    // the sheet's colour numbers, owned by dtoPointers
-extern pointerBitmap* bmCollectionPointers[POINTER_SHAPES]; // shape n, or none
-extern cursorHandle pointer;               // the pointer on the window, or 0
-extern int currentPointer;                 // the shape set last
+extern int currentPointer; // the shape set last
 
 // Loads the sheet (once) and cuts the shapes: 1 on success, 0 when there is no sheet.
 int loadPointers();

@@ -15,9 +15,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-menuSelection menuSelections[MAX_MENU_SELECTIONS];
-int numberOfMenuSelections = 0;
-
 int numberOfConstantMenuSelections = 13;
 int* constantMenuCoords = nullptr;
 char (*constantMenuLinks)[LINK_SIZE] = nullptr;

@@ -1,20 +1,11 @@
-// The preferences read from prefs.txt, the clickable menu selection record and the
-// shortcut tables. Only loadPrefs writes the preference values; shutdown frees the tables.
+// The preferences read from prefs.txt and the shortcut tables. Only loadPrefs writes the preference values; shutdown frees the tables.
 #pragma once
 #include "prefs/design.h"
 
 struct m_color4f { float a, r, g, b; }; // memory order alpha, red, green, blue
 
-struct menuSelection {
-    float x0, y0, x1, y1; // window pixels
-    int kind;             // a selectionKind
-    char link[LINK_SIZE];
-};
 
-extern menuSelection menuSelections[MAX_MENU_SELECTIONS];
-extern int numberOfMenuSelections;
-
-extern int numberOfConstantMenuSelections;
+extern int numberOfConstantMenuSelections; // the first records of the click table
 extern int* constantMenuCoords;          // 4 per selection, design space
 extern char (*constantMenuLinks)[LINK_SIZE];
 extern char startupImageName[1024];

@@ -8,6 +8,7 @@
 #include "content/catalogue.h"
 #include "elements/picture.h"
 #include "input/mouse.h"
+#include "input/selections.h"
 #include "prefs/prefs.h"
 #include "text/encoding.h"
 #include "text/layout.h"
@@ -102,15 +103,10 @@ static void tagValue(const char* tag, int length, char* value, int size)
 // A new record of the open item, empty until its first glyph and its row's end are seen.
 static void addRecord(pen& p)
 {
-    int n = numberOfMenuSelections;
     p.originPending = 1;
     p.item = -1;
-    if (n < 0 || n >= MAX_MENU_SELECTIONS) return; // table full: drawn, not clickable
-    menuSelection& s = menuSelections[n];
-    s.kind = p.kind;
-    snprintf(s.link, sizeof s.link, "%s", p.link);
-    s.x0 = s.y0 = s.x1 = s.y1 = 0.0f;
-    numberOfMenuSelections = n + 1;
+    int n = registerSelection(p.kind, p.link);
+    if (n < 0) return; // table full: drawn, not clickable
     if (p.first < 0) p.first = n;
     firstRecordOf[n] = p.first;
     p.item = n;
@@ -132,9 +128,8 @@ static void openItem(pen& p, int kind, const char* link)
 static void closeRecord(pen& p)
 {
     if (p.item >= 0 && !p.originPending) {
-        menuSelection& s = menuSelections[p.item];
-        s.x1 = ((float)TEXT_STARTX + p.x * p.scale + 16.0f) * SCREEN_RATIO_X;
-        s.y1 = (p.y + 16.0f) * SCREEN_RATIO_Y;
+        setSelectionEnd(p.item, ((float)TEXT_STARTX + p.x * p.scale + 16.0f) * SCREEN_RATIO_X,
+                        (p.y + 16.0f) * SCREEN_RATIO_Y);
         p.item = -1;
     }
 }
@@ -213,10 +208,7 @@ static void drawGlyph(pen& p, unsigned char ch)
         p.continues = 0;
         addRecord(p);
     }
-    if (p.originPending && p.item >= 0) {
-        menuSelections[p.item].x0 = gx * SCREEN_RATIO_X;
-        menuSelections[p.item].y0 = p.y * SCREEN_RATIO_Y;
-    }
+    if (p.originPending && p.item >= 0) setSelectionOrigin(p.item, gx * SCREEN_RATIO_X, p.y * SCREEN_RATIO_Y);
     p.originPending = 0;
     glyphQuad(glyphCell(ch), gx, p.y, 16.0f * p.scale, 16.0f);
     p.x += 16.0f + ARTICLE_FONT_SPACING_X;
@@ -276,7 +268,7 @@ static void drawRows(pen& p, const char* text, int newLine)
 static void forgetHoverOnNewPage(const char* page)
 {
     static const char* shown = nullptr;
-    if (page != shown && mouseOverMenuItem >= numberOfConstantMenuSelections) mouseOverMenuItem = -1;
+    if (page != shown) forgetPageHover();
     shown = page;
 }
 
@@ -329,9 +321,7 @@ void drawText(int title, int newLine, int background)
     for (float& c : p.colour) c = 1.0f;
     p.item = p.first = -1;
     p.mode = GL_REPLACE;
-    numberOfMenuSelections = numberOfConstantMenuSelections < MAX_MENU_SELECTIONS
-                                 ? numberOfConstantMenuSelections
-                                 : MAX_MENU_SELECTIONS;
+    clearPageSelections();
     if (background) drawStretchedPicture(backgroundTexture, (float)BKG_DIMMER_VALUE);
     if (!texts) return;
     if (title) {

@@ -7,6 +7,7 @@
 #include "content/catalogue.h"
 #include "content/directories.h"
 #include "elements/render_fixtures.h"
+#include "input/selections.h"
 #include "prefs/prefs.h"
 #include <gtest/gtest.h>
 #include <cstdlib>

@@ -6,7 +6,7 @@
 #include "content/content_files.h"
 #include "content/directories.h"
 #include "content/textures.h"
-#include "input/pointer.h"
+#include "input/pointer_testing.h"
 #include "platform/report.h"
 #include "support/offscreen.h"
 #include <gtest/gtest.h>
@@ -40,9 +40,8 @@ bool pictureRefused(const char* path, int mode = 1)
 
 bool sheetRefused()
 {
-    bool refused = loadPointers() == 0 && !dtoPointers &&
-                   std::all_of(std::begin(bmCollectionPointers), std::end(bmCollectionPointers),
-                               [](pointerBitmap* shape) { return !shape; });
+    bool refused = loadPointers() == 0 && !pointerSheet();
+    for (int n = 0; n < POINTER_SHAPES; n++) refused = refused && !pointerShape(n);
     freePointers();
     return refused;
 }

@@ -1,67 +1,32 @@
-// The mouse over the menu selections: the strict hit test and index order, the hover
-// decision (pointer shape and redraw request), window positions converted to the chosen
-// resolution before testing, and what a left-button release on each kind of link does.
+// The mouse over the selections: the hover decision (pointer shape, redraw request), then one
+// journey of moves and button events over a page of items, each checked against the state it
+// leaves (link words, articles, tunes in index order, the startup picture, the wheel, _QUIT),
+// and window positions mapped from a letterboxed window.
 #include "app/screen.h"
 #include "app/viewport.h"
 #include "app/view.h"
 #include "content/catalogue.h"
-#include "content/directories.h"
-#include "music/link.h"
-#include "music/sandbox.h"
 #include "input/mouse.h"
 #include "input/pointer.h"
-#include "prefs/prefs.h"
+#include "input/selections.h"
+#include "music/link.h"
+#include "music/sandbox.h"
 #include "support/magazine_state.h"
 #include <GL/freeglut_std.h>
-#include <cstring>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
-menuSelection rect(float x0, float y0, float x1, float y1, const char* link, int kind = 0)
-{
-    menuSelection s{x0, y0, x1, y1, kind, {}};
-    snprintf(s.link, sizeof s.link, "%s", link);
-    return s;
-}
-
-// ---- hit test ----------------------------------------------------------------------------
-
-TEST(HitTest, PointsOnEveryEdgeMissAsDoAllZeroRecords)
-{
-    menuSelection s = rect(50, 100, 150, 200, "x"), zero{};
-    struct { float x, y; bool hit; } cases[] = {
-        {51, 101, true}, {149.5f, 199.5f, true}, {50, 150, false}, {150, 150, false},
-        {100, 100, false}, {100, 200, false}, {50, 100, false}, // left, right, top, bottom, corner
-    };
-    for (auto c : cases) EXPECT_EQ(selectionContains(s, c.x, c.y), c.hit) << c.x << "," << c.y;
-    EXPECT_FALSE(selectionContains(zero, 0, 0));
-    EXPECT_FALSE(selectionContains(zero, 1, 1));
-}
-
-TEST(HitTest, OverlappingSelectionsAreFoundInIndexOrder)
-{
-    menuSelection t[3] = {rect(0, 0, 10, 10, "a"), rect(0, 0, 100, 100, "b"), rect(20, 20, 80, 80, "c")};
-    EXPECT_EQ(findSelectionAt(t, 3, 0, 50, 50), 1);
-    EXPECT_EQ(findSelectionAt(t, 3, 2, 50, 50), 2); // the walk resumes behind an earlier hit
-    EXPECT_EQ(findSelectionAt(t, 3, 0, 5, 5), 0);
-    EXPECT_EQ(findSelectionAt(t, 3, 0, 200, 5), -1);
-    EXPECT_EQ(findSelectionAt(t, 1, 0, 50, 50), -1); // only the records in use count
-}
-
-// ---- hover decision ----------------------------------------------------------------------
-
 TEST(Hover, ShapeAndRedrawForEachMove)
 {
-    const int k = 13; // constant selections come first; page items from index 13
-    // pointer -1: leave the shape alone.
+    const int k = 13; // page items from index 13; pointer -1 leaves the shape alone
     struct { int from, to, shown, pointer; bool redraw; } cases[] = {
         {-1, 3, 0, 1, false}, {3, -1, 1, 0, false}, {3, 4, 1, -1, false}, // constant: never redraw
         {-1, k, 0, 1, true},  {k, -1, 1, 0, true},  {k, k + 1, 1, -1, true}, {2, k, 1, -1, true},
-        {k, 2, 1, -1, false},  // article item onto a constant selection: the stale highlight stays
+        {k, 2, 1, -1, false}, {k, 0, 1, -1, false}, // onto a constant one: the stale highlight stays
         {k, k, 0, -1, false},  // same item: stop before the shape is set
-        {-1, -1, 5, 0, false}, // empty space restores shape 0 (`p` was not pressed)
-        {-1, -1, 0, -1, false},
+        {-1, -1, 5, 0, false}, {-1, -1, 0, -1, false}, // empty space restores shape 0
     };
     for (auto c : cases) {
         hoverChange h = decideHover(c.from, c.to, k, c.shown);
@@ -70,171 +35,111 @@ TEST(Hover, ShapeAndRedrawForEachMove)
     }
 }
 
-// ---- callbacks over the global tables -----------------------------------------------------
+std::string state() // article, page, redraw, hover, pointer shape, mode, quit, song, song change
+{
+    char s[80];
+    snprintf(s, sizeof s, "a%d p%d r%d h%d s%d m%d q%d %d/%d", currentArticle, currentPage, firstrun,
+             mouseOverMenuItem, currentPointer, mode, endAll, (int)currentSong, (int)changeSong);
+    return s;
+}
 
-class MouseCallbacks : public ::testing::Test {
+class Mouse : public ::testing::Test {
 protected:
     articleEntry table[3] = {};
-
+    sandbox box;
+    static void item(int x, const char* link, int kind = SELECTION_LINK)
+    {
+        int n = registerSelection(kind, link);
+        setSelectionOrigin(n, (float)x, 100), setSelectionEnd(n, (float)x + 100, 200);
+    }
     void SetUp() override
     {
-        computeScreenMetrics(1); // 640x480: rectangles in half the design units
+        sandboxOpen(&box);
+        computeScreenMetrics(1); // 640x480 in a 640x480 window: window pixels are screen pixels
         setWindowSize(640, 480);
-        memset(menuSelections, 0, sizeof menuSelections);
+        numberOfConstantMenuSelections = 0;
+        clearPageSelections();
+        setConstantSelection(0, {0, 0, 100, 50, SELECTION_LINK, "_NPAGE"});
+        setConstantSelection(1, {100, 0, 200, 50, SELECTION_LINK, "_QUIT"});
         numberOfConstantMenuSelections = 2;
-        menuSelections[0] = rect(0, 0, 100, 50, "_NPAGE");
-        menuSelections[1] = rect(100, 0, 200, 50, "_QUIT");
-        numberOfMenuSelections = 2;
+        item(0, "_next"), item(0, "_NEXT"), item(0, "_NEXT"); // 2-4: no link word, then _NEXT
+        item(100, "_PREV");                                   // 5
+        item(200, "03_End");                                  // 6
+        item(300, "t1.mod", SELECTION_TUNE), item(300, "t0.mod"), item(300, "t1.mod", 2), item(300, "_NPAGE");
         useArticleTable(table, 3);
-        currentArticle = currentPage = firstrun = endAll = 0;
+        useSongList(2);
+        currentArticle = currentPage = firstrun = endAll = loadingSong = changeSong = currentSong = 0;
         mode = 2;
-        mouseOverMenuItem = -1;
+        setHoveredSelection(-1);
         setPointer(0);
     }
     void TearDown() override
     {
         articleArray = nullptr;
-        articles = currentArticle = currentPage = endAll = numberOfMenuSelections = 0;
-        mode = 2;
-        mouseOverMenuItem = -1;
+        articles = currentArticle = currentPage = endAll = numberOfConstantMenuSelections = 0;
+        clearPageSelections();
         numberOfConstantMenuSelections = 13;
-        memset(menuSelections, 0, sizeof menuSelections);
-        setWindowSize(640, 480);
-    }
-    void addPageItem(menuSelection s) { menuSelections[numberOfMenuSelections++] = s; }
-    void click(int x, int y)
-    {
-        processMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y);
-        processMouse(GLUT_LEFT_BUTTON, GLUT_UP, x, y);
+        setHoveredSelection(-1);
+        useSongList(0);
+        loadingSong = changeSong = 1;
+        sandboxClose(&box);
     }
 };
 
+TEST_F(Mouse, EachEventLeavesItsState)
+{
+    enum { MOVE = -1 };
+    struct { int startup, button, up, x, y; const char* after; } steps[] = {
+        {0, MOVE, 0, 50, 25, "a0 p0 r0 h0 s1 m2 q0 0/0"},   // onto a constant selection
+        {0, MOVE, 0, 250, 150, "a0 p0 r1 h6 s1 m2 q0 0/0"}, // onto a page item: its highlight
+        {0, MOVE, 0, 150, 150, "a0 p0 r1 h5 s1 m2 q0 0/0"},
+        {0, MOVE, 0, 150, 25, "a0 p0 r0 h1 s1 m2 q0 0/0"},
+        {0, MOVE, 0, 600, 400, "a0 p0 r0 h-1 s0 m2 q0 0/0"},
+        {0, GLUT_RIGHT_BUTTON, 1, 50, 25, "a0 p0 r0 h-1 s0 m2 q0 0/0"}, // only the left release acts
+        {0, GLUT_MIDDLE_BUTTON, 1, 50, 25, "a0 p0 r0 h-1 s0 m2 q0 0/0"},
+        {0, GLUT_LEFT_BUTTON, 0, 50, 25, "a0 p0 r0 h-1 s0 m2 q0 0/0"},
+        {0, GLUT_LEFT_BUTTON, 1, 50, 25, "a0 p1 r1 h-1 s0 m2 q0 0/0"},
+        {0, GLUT_LEFT_BUTTON, 1, 50, 150, "a1 p0 r1 h-1 s0 m2 q0 0/0"}, // case-sensitive; the walk stops
+        {0, GLUT_LEFT_BUTTON, 1, 150, 150, "a0 p0 r1 h-1 s0 m2 q0 0/0"},
+        {0, GLUT_LEFT_BUTTON, 1, 50, 25, "a0 p1 r1 h-1 s0 m2 q0 0/0"},
+        {0, MOVE, 0, 250, 150, "a0 p1 r1 h6 s1 m2 q0 0/0"},
+        {0, GLUT_LEFT_BUTTON, 1, 250, 150, "a2 p0 r1 h-1 s1 m2 q0 0/0"}, // its first page, no hover
+        // Each tune (and a link naming a song) goes to the player in turn, then _NPAGE acts;
+        // an unknown kind never acts. No player runs, so each is requested: the later wins.
+        {0, GLUT_LEFT_BUTTON, 1, 350, 150, "a2 p1 r1 h-1 s1 m2 q0 0/1"},
+        {1, 3, 1, 50, 25, "a2 p1 r0 h-1 s1 m1 q0 0/1"}, // the wheel is no input
+        {1, 6, 0, 50, 25, "a2 p1 r0 h-1 s1 m1 q0 0/1"},
+        {1, GLUT_RIGHT_BUTTON, 0, 50, 25, "a2 p1 r1 h-1 s1 m2 q0 0/1"}, // ends the startup picture
+        {0, GLUT_LEFT_BUTTON, 1, 50, 25, "a2 p2 r1 h-1 s1 m2 q0 0/1"},  // and its release clicks
+        {0, GLUT_LEFT_BUTTON, 1, 150, 25, "a2 p2 r0 h-1 s1 m2 q1 0/1"}, // only requested
+    };
+    for (auto s : steps) {
+        firstrun = 0;
+        if (s.startup) mode = 1;
+        if (s.button == MOVE) processMousePassiveMotion(s.x, s.y);
+        else processMouse(s.button, s.up ? GLUT_UP : GLUT_DOWN, s.x, s.y);
+        EXPECT_EQ(state(), s.after) << s.x << "," << s.y;
+    }
+    loadingSong = 1, changeSong = 0; // while a song starts, tune clicks queue nothing
+    processMouse(GLUT_LEFT_BUTTON, GLUT_UP, 350, 150);
+    EXPECT_EQ(changeSong, 0);
+    articles = currentArticle = currentPage = firstrun = 0; // nothing loaded: a link finds no
+    articleArray = nullptr;                                 // article, _NPAGE only redraws
+    processMouse(GLUT_LEFT_BUTTON, GLUT_UP, 250, 150), processMouse(GLUT_LEFT_BUTTON, GLUT_UP, 50, 25);
+    EXPECT_EQ(state().substr(0, 8), "a0 p0 r1");
+}
+
 // A full-screen 1280x1024 window shows the 640x480 picture scaled by 2 between bars of 32
 // rows: window positions must be mapped back before the test, or clicks miss.
-TEST_F(MouseCallbacks, PositionsAreMappedFromTheLetterboxedWindow)
+TEST_F(Mouse, PositionsAreMappedFromTheLetterboxedWindow)
 {
     setWindowSize(1280, 1024);
     processMousePassiveMotion(150, 32 + 50); // picture (75, 25): on _NPAGE
     EXPECT_EQ(mouseOverMenuItem, 0);
     processMousePassiveMotion(150, 10); // in the top bar
     EXPECT_EQ(mouseOverMenuItem, -1);
-    click(150, 32 + 50);
+    processMouse(GLUT_LEFT_BUTTON, GLUT_UP, 150, 32 + 50);
     EXPECT_EQ(currentPage, 1);
-
-    computeScreenMetrics(0); // 1280x960 picture in the same window: bars, no scaling
-    menuSelections[0] = rect(0, 0, 200, 100, "_NPAGE");
-    click(150, 32 + 90);
-    EXPECT_EQ(currentPage, 2);
-    click(150, 32 + 100 + 2); // below the rectangle once the bar is accounted for
-    EXPECT_EQ(currentPage, 2);
-}
-
-TEST_F(MouseCallbacks, OnlyTheLeftButtonsReleaseActsAndQuitIsOnlyRequested)
-{
-    processMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 50, 25);
-    processMouse(GLUT_RIGHT_BUTTON, GLUT_UP, 50, 25);
-    processMouse(GLUT_MIDDLE_BUTTON, GLUT_UP, 50, 25);
-    EXPECT_EQ(currentPage, 0);
-    processMouse(GLUT_LEFT_BUTTON, GLUT_UP, 50, 25);
-    EXPECT_EQ(currentPage, 1);
-    click(150, 25);
-    EXPECT_EQ(endAll, 1); // still running: the idle callback carries it out
-}
-
-TEST_F(MouseCallbacks, LinkWordsAreCaseSensitiveAndStopTheWalk)
-{
-    addPageItem(rect(0, 100, 100, 200, "_next"));   // not a link word; no article, no song
-    addPageItem(rect(0, 100, 100, 200, "_NEXT"));
-    addPageItem(rect(0, 100, 100, 200, "_NEXT"));   // never reached
-    click(50, 150);
-    EXPECT_EQ(currentArticle, 1);
-
-    menuSelections[3] = rect(0, 100, 100, 200, "_PREV");
-    click(50, 150);
-    EXPECT_EQ(currentArticle, 0);
-}
-
-TEST_F(MouseCallbacks, HoverRedrawsOnlyForPageItemsAndArticleLinksOpenTheirFirstPage)
-{
-    currentPage = 2;
-    addPageItem(rect(100, 100, 300, 120, "03_End"));
-    processMousePassiveMotion(50, 25);
-    EXPECT_EQ(mouseOverMenuItem, 0);
-    EXPECT_EQ(currentPointer, 1);
-    EXPECT_EQ(firstrun, 0);
-    processMousePassiveMotion(150, 110);
-    EXPECT_EQ(mouseOverMenuItem, 2);
-    EXPECT_EQ(firstrun, 1);
-    firstrun = 0;
-    click(150, 110);
-    EXPECT_EQ(currentArticle, 2);
-    EXPECT_EQ(currentPage, 0);
-    EXPECT_EQ(firstrun, 1);
-    EXPECT_EQ(mouseOverMenuItem, -1); // the hover is dropped with the page
-    processMousePassiveMotion(600, 400);
-    EXPECT_EQ(currentPointer, 0);
-}
-
-TEST_F(MouseCallbacks, StartupPictureTakesTheFirstButtonOnlyNotTheWheel)
-{
-    mode = 1;
-    for (int wheel = 3; wheel <= 6; wheel++) { // up, down, left, right
-        processMouse(wheel, GLUT_DOWN, 50, 25);
-        processMouse(wheel, GLUT_UP, 50, 25);
-    }
-    EXPECT_EQ(mode, 1);
-    processMouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 50, 25);
-    EXPECT_EQ(mode, 2);
-    EXPECT_EQ(firstrun, 1);
-    EXPECT_EQ(currentPage, 0);
-    processMouse(GLUT_LEFT_BUTTON, GLUT_UP, 50, 25); // the release that follows is a click
-    EXPECT_EQ(currentPage, 1);
-}
-
-TEST_F(MouseCallbacks, NoArticlesLoadedLinksFindNothing)
-{
-    articles = 0;
-    articleArray = nullptr;
-    addPageItem(rect(0, 100, 100, 200, "02_News"));
-    click(50, 150);
-    EXPECT_EQ(currentArticle, 0);
-    click(50, 25); // _NPAGE: nothing to page, only the redraw request
-    EXPECT_EQ(currentPage, 0);
-    EXPECT_EQ(firstrun, 1);
-}
-
-// Tune items (and links that name no article but a song) go to the player one after the
-// other, and the walk goes on behind them. No player runs in the sandbox, so each song is
-// requested directly: the later one wins.
-TEST_F(MouseCallbacks, SongSelectionsAreAllHandledInIndexOrder)
-{
-    sandbox box;
-    sandboxOpen(&box);
-    numberOfSongs = 2;
-    snprintf(songNames[0], sizeof songNames[0], "\"Songs/a.mod\"");
-    snprintf(songNames[1], sizeof songNames[1], "\"Songs/b.mod\"");
-    loadingSong = changeSong = currentSong = 0;
-    addPageItem(rect(0, 100, 100, 200, "b.mod", 1));
-    addPageItem(rect(0, 100, 100, 200, "a.mod", 0)); // no article of that name: a song
-    addPageItem(rect(0, 100, 100, 200, "x.mod", 2)); // unknown kind: never acted on
-    addPageItem(rect(0, 100, 100, 200, "_NPAGE"));
-    click(50, 150);
-    EXPECT_EQ(currentSong, 0);
-    EXPECT_EQ(changeSong, 1);
-    EXPECT_EQ(currentPage, 1);
-
-    // While a song start is under way, tune clicks do not queue further changes.
-    loadingSong = 1;
-    changeSong = 0;
-    click(50, 150);
-    EXPECT_EQ(currentSong, 0);
-    EXPECT_EQ(changeSong, 0);
-    EXPECT_EQ(currentPage, 2);
-
-    numberOfSongs = 0;
-    memset(songNames, 0, sizeof songNames);
-    loadingSong = changeSong = 1;
-    sandboxClose(&box);
 }
 
 } // namespace

@@ -8,26 +8,19 @@ static cursorHandle lastHandle;
 
 void offscreenCursorReset()
 {
-    offscreenCursor.noWindow = false;
-    offscreenCursor.failCreate = false;
-    offscreenCursor.created = 0;
-    offscreenCursor.freed = 0;
-    offscreenCursor.shown = 0;
+    offscreenCursor.noWindow = offscreenCursor.failCreate = false;
+    offscreenCursor.shown = offscreenCursor.window = 0;
     memset(offscreenCursor.lastImage, 0, sizeof offscreenCursor.lastImage);
     offscreenCursor.calls.clear();
 }
 
-static void note(const char* call)
-{
-    if (!offscreenCursor.calls.empty()) offscreenCursor.calls += ' ';
-    offscreenCursor.calls += call;
-}
+static void note(const char* call) { offscreenCursor.calls += (offscreenCursor.calls.empty() ? "" : " ") + std::string(call); }
 
 cursorWindow cursorCurrentWindow()
 {
     static int display; // any non-null address stands for the connection
     if (offscreenCursor.noWindow) return {nullptr, 0};
-    return {&display, 1};
+    return {&display, offscreenCursor.window ? offscreenCursor.window : 1};
 }
 
 cursorHandle cursorCreate(cursorWindow, const uint32_t* argb)
@@ -35,24 +28,9 @@ cursorHandle cursorCreate(cursorWindow, const uint32_t* argb)
     note("create");
     if (offscreenCursor.failCreate) return 0;
     memcpy(offscreenCursor.lastImage, argb, sizeof offscreenCursor.lastImage);
-    offscreenCursor.created++;
     return ++lastHandle;
 }
 
-void cursorDefine(cursorWindow, cursorHandle cursor)
-{
-    note("define");
-    offscreenCursor.shown = cursor;
-}
-
-void cursorUndefine(cursorWindow)
-{
-    note("undefine");
-    offscreenCursor.shown = 0;
-}
-
-void cursorFree(cursorWindow, cursorHandle)
-{
-    note("free");
-    offscreenCursor.freed++;
-}
+void cursorDefine(cursorWindow, cursorHandle cursor) { note("define"), offscreenCursor.shown = cursor; }
+void cursorUndefine(cursorWindow) { note("undefine"), offscreenCursor.shown = 0; }
+void cursorFree(cursorWindow, cursorHandle) { note("free"); }

@@ -7,9 +7,8 @@
 
 struct offscreenCursorRecord {
     bool noWindow;       // the GL context reports no window
+    unsigned long window; // the id of the window it reports (0 stands for 1)
     bool failCreate;     // making a pointer fails
-    int created;
-    int freed;
     cursorHandle shown;  // the pointer defined on the window now, 0 for the system pointer
     uint32_t lastImage[CURSOR_SIZE * CURSOR_SIZE]; // the pixels of the last pointer made
     std::string calls;   // "create define undefine free ...", in order

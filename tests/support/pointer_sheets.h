@@ -14,21 +14,14 @@ struct rgb {
 };
 
 // Colour 0 is not black, so a transparent pixel cannot pass for a dark one.
-inline std::vector<rgb> makeMap(int colours)
-{
-    std::vector<rgb> map;
-    for (int i = 0; i < colours; i++)
-        map.push_back({(unsigned char)(i * 53 + 17), (unsigned char)(i * 97 + 101), (unsigned char)(i * 31 + 200)});
-    return map;
-}
+inline rgb mapColour(int i) { return {(unsigned char)(i * 53 + 17), (unsigned char)(i * 97 + 101), (unsigned char)(i * 31 + 200)}; }
 
 inline int patternAt(int x, int y, int colours)
 {
     unsigned h = (unsigned)x * 73856093u ^ (unsigned)y * 19349663u;
     h ^= h >> 13;
     h *= 0x5bd1e995u;
-    h ^= h >> 15;
-    return (int)(h % (unsigned)colours);
+    return (int)((h ^ h >> 15) % (unsigned)colours);
 }
 
 inline void writePpm(const std::string& path, int w, int h, const std::vector<rgb>& pixels)
@@ -44,27 +37,22 @@ inline void writePpm(const std::string& path, int w, int h, const std::vector<rg
 // ppmtoilbm -map: colour number i is entry i of the map. mask adds a mask plane to every row.
 inline void encodeSheet(int w, int h, int colours, bool compress, bool mask = false)
 {
-    std::vector<rgb> map = makeMap(colours), pixels;
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) pixels.push_back(map[patternAt(x, y, colours)]);
+    std::vector<rgb> map, pixels;
+    for (int i = 0; i < colours; i++) map.push_back(mapColour(i));
+    for (int i = 0; i < w * h; i++) pixels.push_back(map[patternAt(i % w, i / w, colours)]);
     writePpm("map.ppm", colours, 1, map);
     writePpm("sheet.ppm", w, h, pixels);
-    std::string size = std::to_string(w) + " " + std::to_string(h);
-    if (mask) {
-        ASSERT_EQ(system(("pbmmake -gray " + size + " > mask.pbm").c_str()), 0);
-    }
-    std::string cmd = std::string("ppmtoilbm -maxplanes 8 -map map.ppm ") + (compress ? "" : "-nocompress ") +
-                      (mask ? "-mmethod maskplane -maskfile mask.pbm " : "") +
-                      "sheet.ppm > Pointers/pointers.iff 2>/dev/null";
+    std::string cmd = "pbmmake -gray " + std::to_string(w) + " " + std::to_string(h) + " > mask.pbm && " +
+                      "ppmtoilbm -maxplanes 8 -map map.ppm " + (compress ? "" : "-nocompress ") +
+                      (mask ? "-mmethod maskplane -maskfile mask.pbm " : "") + "sheet.ppm > Pointers/pointers.iff 2>/dev/null";
     ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
 }
 
-// The premultiplied ARGB pixel a pattern pixel should become on the window: colour 0
-// transparent, the others opaque in their map colour.
+// The premultiplied ARGB pixel a pattern pixel becomes on the window: colour 0 transparent,
+// the others opaque in their map colour.
 inline unsigned long expectedArgb(int x, int y, int colours)
 {
     int number = patternAt(x, y, colours);
-    if (number == 0) return 0;
-    rgb c = makeMap(colours)[number];
-    return 0xff000000ul | (unsigned long)c.r << 16 | (unsigned long)c.g << 8 | c.b;
+    rgb c = mapColour(number);
+    return number == 0 ? 0 : 0xff000000ul | (unsigned long)c.r << 16 | (unsigned long)c.g << 8 | c.b;
 }

@@ -11,6 +11,7 @@
 #include "content/catalogue.h"
 #include "elements/render_fixtures.h"
 #include "input/mouse.h"
+#include "input/selections.h"
 #include "prefs/prefs.h"
 #include "text/encoding.h"
 #include "text/layout.h"

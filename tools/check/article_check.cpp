@@ -6,6 +6,7 @@
 #include "content/directories.h"
 #include "findings.h"
 #include "input/mouse.h"
+#include "input/selections.h"
 #include "platform/report.h"
 #include "prefs/prefs.h"
 #include "text/layout.h"
