@@ -1,7 +1,6 @@
 // Owns the ticker drawing. A ticker's position is a function of the clock alone, so all
 // tickers move in step whatever the frame rate; each paints its own black window first.
 #include "elements/scrolltext.h"
-#include "app/composition.h"
 #include "app/screen.h"
 #include "content/textures.h"
 #include "text/render.h"
@@ -10,6 +9,7 @@
 #include <cstring>
 
 int scrolltimer = 0;
+char* scrollText = nullptr;
 
 scrollMotion scrollMotionAt(int time, float ticksPerSecond, int lowres)
 {

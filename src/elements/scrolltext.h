@@ -3,6 +3,7 @@
 #include "prefs/prefs.h"
 
 extern int scrolltimer;  // tick count of the latest scrolltext1 call
+extern char* scrollText; // the info line, shown by ticker 0 instead of its own text; or null
 
 // Where a ticker stands at a clock reading (hundredths of a second): whole characters
 // scrolled, the sub-cell shift in design units (even at low resolution, so the text moves

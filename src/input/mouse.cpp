@@ -103,11 +103,7 @@ static bool followLinkWord(const char* link)
 
 static bool followArticleLink(const char* link)
 {
-    int index = findArticle(link);
-    if (index < 0 || index >= articles) return false;
-    currentArticle = index;
-    currentPage = 0;
-    firstrun = 1;
+    if (!openArticle(findArticle(link))) return false;
     mouseOverMenuItem = -1;
     return true;
 }

@@ -2,7 +2,6 @@
 // that paginated the article, so a page shows exactly the rows pagination counted; only
 // the spaces change width. Only this file registers the page's items in menuSelections.
 #include "text/render.h"
-#include "app/composition.h"
 #include "app/screen.h"
 #include "content/catalogue.h"
 #include "elements/picture.h"
@@ -98,18 +97,43 @@ static void tagValue(const char* tag, int length, char* value, int size)
     value[n > 0 ? n : 0] = '\0';
 }
 
+// The page's part of the click table: the only lines here that write it. Each drawing
+// replaces the previous drawing's items, behind the constant selections.
+static void clearPageItems()
+{
+    numberOfMenuSelections = numberOfConstantMenuSelections < MAX_MENU_SELECTIONS
+                                 ? numberOfConstantMenuSelections
+                                 : MAX_MENU_SELECTIONS;
+}
+
+// A new record with an empty rectangle: its index, or -1 when the table is full.
+static int registerItem(int kind, const char* link)
+{
+    int n = numberOfMenuSelections;
+    if (n < 0 || n >= MAX_MENU_SELECTIONS) return -1;
+    menuSelection& s = menuSelections[n];
+    s.kind = kind;
+    snprintf(s.link, sizeof s.link, "%s", link);
+    s.x0 = s.y0 = s.x1 = s.y1 = 0.0f;
+    numberOfMenuSelections = n + 1;
+    return n;
+}
+
+// One corner of a record's rectangle, in window pixels: 0 the top left, 1 the bottom right.
+static void placeItemCorner(int item, int corner, float x, float y)
+{
+    menuSelection& s = menuSelections[item];
+    (corner ? s.x1 : s.x0) = x;
+    (corner ? s.y1 : s.y0) = y;
+}
+
 // A new record of the open item, empty until its first glyph and its row's end are seen.
 static void addRecord(pen& p)
 {
-    int n = numberOfMenuSelections;
     p.originPending = 1;
     p.item = -1;
-    if (n < 0 || n >= MAX_MENU_SELECTIONS) return; // table full: drawn, not clickable
-    menuSelection& s = menuSelections[n];
-    s.kind = p.kind;
-    snprintf(s.link, sizeof s.link, "%s", p.link);
-    s.x0 = s.y0 = s.x1 = s.y1 = 0.0f;
-    numberOfMenuSelections = n + 1;
+    int n = registerItem(p.kind, p.link);
+    if (n < 0) return; // table full: drawn, not clickable
     if (p.first < 0) p.first = n;
     firstRecordOf[n] = p.first;
     p.item = n;
@@ -131,9 +155,8 @@ static void openItem(pen& p, int kind, const char* link)
 static void closeRecord(pen& p)
 {
     if (p.item >= 0 && !p.originPending) {
-        menuSelection& s = menuSelections[p.item];
-        s.x1 = ((float)TEXT_STARTX + p.x * p.scale + 16.0f) * SCREEN_RATIO_X;
-        s.y1 = (p.y + 16.0f) * SCREEN_RATIO_Y;
+        placeItemCorner(p.item, 1, ((float)TEXT_STARTX + p.x * p.scale + 16.0f) * SCREEN_RATIO_X,
+                        (p.y + 16.0f) * SCREEN_RATIO_Y);
         p.item = -1;
     }
 }
@@ -212,10 +235,7 @@ static void drawGlyph(pen& p, unsigned char ch)
         p.continues = 0;
         addRecord(p);
     }
-    if (p.originPending && p.item >= 0) {
-        menuSelections[p.item].x0 = gx * SCREEN_RATIO_X;
-        menuSelections[p.item].y0 = p.y * SCREEN_RATIO_Y;
-    }
+    if (p.originPending && p.item >= 0) placeItemCorner(p.item, 0, gx * SCREEN_RATIO_X, p.y * SCREEN_RATIO_Y);
     p.originPending = 0;
     glyphQuad(glyphCell(ch), gx, p.y, 16.0f * p.scale, 16.0f);
     p.x += 16.0f + ARTICLE_FONT_SPACING_X;
@@ -242,16 +262,11 @@ static void drawRow(pen& p, const char* text, const rowLayout& row)
 // Leaves the pen on the last row drawn, so that an item still open can be closed there.
 static void drawRows(pen& p, const char* text, int newLine)
 {
-    long long rows = 0, maxRows = (long long)MAX_ROWS + 1;
-    int pos = 0;
-    for (;;) {
-        if (++rows > maxRows) return;
+    long long maxRows = (long long)MAX_ROWS + 1;
+    rowCursor c = rowsFrom(text, newLine);
+    for (long long rows = 1; rows <= maxRows && !c.ended; rows++) {
         rowLayout row;
-        layoutRow(text, &pos, &newLine, &row);
-        if (!row.produced) {
-            rows--;
-            continue;
-        }
+        nextRow(&c, &row);
         if (rows > 1) p.y += (float)(ARTICLE_FONT_SPACING_Y + 16);
         p.x = row.indent ? 16.0f : 0.0f;
         p.scale = row.scale;
@@ -266,7 +281,6 @@ static void drawRows(pen& p, const char* text, int newLine)
             closeRecord(p);
             p.continues = 1;
         }
-        if (row.ended) return;
     }
 }
 
@@ -320,7 +334,7 @@ static void carryIntoPage(pen& p, const char* page)
     tagTextEnd();
 }
 
-void drawText(int title, int newLine, int background)
+void drawText(const char* text, int title, int newLine, const my_texture* background)
 {
     pen p = {};
     p.y = (float)(TEXT_STARTY - 32 * title);
@@ -328,11 +342,9 @@ void drawText(int title, int newLine, int background)
     for (float& c : p.colour) c = 1.0f;
     p.item = p.first = -1;
     p.mode = GL_REPLACE;
-    numberOfMenuSelections = numberOfConstantMenuSelections < MAX_MENU_SELECTIONS
-                                 ? numberOfConstantMenuSelections
-                                 : MAX_MENU_SELECTIONS;
-    if (background) drawStretchedPicture(backgroundTexture, (float)BKG_DIMMER_VALUE);
-    if (!texts) return;
+    clearPageItems();
+    if (background) drawStretchedPicture(background, (float)BKG_DIMMER_VALUE);
+    if (!text) return;
     if (title) {
         if (!articleShowTitle) return;
         p.mode = GL_MODULATE;
@@ -341,8 +353,8 @@ void drawText(int title, int newLine, int background)
         p.colour[2] = articleTitleColor.b;
         p.colour[3] = articleTitleColor.a;
     } else {
-        carryIntoPage(p, texts);
-        forgetHoverOnNewPage(texts);
+        carryIntoPage(p, text);
+        forgetHoverOnNewPage(text);
     }
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, (GLfloat)p.mode);
     // Depth values are of no use to text; a test left on would let the blank, taller
@@ -351,8 +363,8 @@ void drawText(int title, int newLine, int background)
     glEnable(GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, texture[0].id);
     glBegin(GL_QUADS);
-    tagTextBegin(texts, 0); // pagination told of its malformed tags
-    drawRows(p, texts, newLine);
+    tagTextBegin(text, 0); // pagination told of its malformed tags
+    drawRows(p, text, newLine);
     tagTextEnd();
     // An item still open at the page's end is clickable up to where the page stops.
     if (p.inItem) closeItem(p);

@@ -2,7 +2,6 @@
 // then real pixels: the black window painted over what was there, glyph positions and
 // the fading end glyphs, the text repeating without a gap, the info line in ticker 0,
 // tickers with no text or tiny windows, and control bytes shown as a blank cell.
-#include "app/composition.h"
 #include "app/screen.h"
 #include "elements/render_fixtures.h"
 #include "elements/scrolltext.h"

@@ -3,7 +3,6 @@
 // interplay with items, item rectangles in window pixels at both resolutions, the hover
 // colour, the title row and the dimmed background, the row limit of a page, and the
 // mended faults: the 256-record table bound, the 39-character link, stray closing tags.
-#include "app/composition.h"
 #include "app/screen.h"
 #include "app/viewport.h"
 #include "content/catalogue.h"
@@ -39,15 +38,13 @@ protected:
         MAX_CHARACTERS_ROW = 70, MAX_ROWS = 45;
         numberOfConstantMenuSelections = 13, numberOfMenuSelections = 0, mouseOverMenuItem = -1;
         articleShowTitle = 1, articleTitleColor = {1, 1, 1, 1};
-        backgroundTexture = nullptr, texts = nullptr;
         computeScreenMetrics(1);
     }
     void draw(const char* body, int newLine = 1)
     {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         text = body;
-        texts = text.data();
-        drawText(0, newLine, 0);
+        drawText(text.data(), 0, newLine, nullptr);
     }
     // The glyph whose cell's top-left corner is at design (x, y): its character part and
     // its opaque quarter, as pixels.
@@ -325,8 +322,7 @@ protected:
     void drawPage(int k)
     {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        texts = pages[k].start;
-        drawText(0, pages[k].newLine, 0);
+        drawText(pages[k].start, 0, pages[k].newLine, nullptr);
     }
     void TearDown() override
     {
@@ -374,9 +370,7 @@ TEST_F(RenderPages, TheHoverIsFoundAgainOnEveryNewPage)
 TEST_F(Render, TitleRowSitsAboveTheBodyInTheTitleColour)
 {
     articleTitleColor = {1.0f, 0.0f, 1.0f, 0.0f}; // alpha, red, green, blue: opaque green
-    text = "[h1]News";
-    texts = text.data();
-    drawText(1, 1, 0);
+    drawText("[h1]News", 1, 1, nullptr);
     expectRgb(designPixel(80 + 2, 128 + 2), 0, 255, 0);
     EXPECT_TRUE(closeTo(designPixel(80 + 20, 140).g, fontCharAlpha('N')));
 }
@@ -387,10 +381,7 @@ TEST_F(Render, FullSizeBackgroundIsDimmedTileByTile)
     makeImage(&picture, "bkg.ppm", 1280, 960, [](int x, int y) {
         return rgba{(uint8_t)(50 + 10 * (x / 256 + 5 * (y / 256))), 200, 100, 255};
     });
-    backgroundTexture = &picture;
-    text = "[h1]Title";
-    texts = text.data();
-    drawText(1, 1, 1);
+    drawText("[h1]Title", 1, 1, &picture);
     EXPECT_TRUE(closeTo(designPixel(10, 10).g, 60)); // 200 * 0.3
     EXPECT_TRUE(closeTo(designPixel(10, 10).r, 15));
     EXPECT_TRUE(closeTo(designPixel(1279, 959).r, 72)); // tile 19: (50 + 190) * 0.3
@@ -398,6 +389,6 @@ TEST_F(Render, FullSizeBackgroundIsDimmedTileByTile)
     EXPECT_TRUE(closeTo(designPixel(10, 300).r, 30));   // tile 5
     EXPECT_TRUE(closeTo(designPixel(80 + 2, 128 + 2).r, 255)); // the title over it
     articleShowTitle = 0; // a hidden title still has its background
-    drawText(1, 1, 1);
+    drawText("[h1]Title", 1, 1, &picture);
     EXPECT_TRUE(closeTo(designPixel(80 + 2, 128 + 2).g, 60));
 }
