@@ -19,54 +19,19 @@
 #include "prefs/design.h"
 #include "prefs/prefs.h"
 #include "text/render.h"
+#include "text/title.h"
 #include <GL/gl.h>
 #include <cstdio>
 #include <cstring>
 
-char* texts = nullptr;
-my_texture* backgroundTexture = nullptr;
 int drawFrame = 0;
 
-// The title row drawText reads through `texts`; it must outlive the call.
+// The title row's text.
 static char titleLine[1024];
 // Running count of ticker calls, handed on unused; unsigned so that it wraps rather than
 // overflows after 2^31 calls (a kiosk left running for weeks).
 static uint32_t scrollCalls;
 static int lastWindowW = -1, lastWindowH = -1;
-
-void buildTitleLine(char* line, int size, const char* name, int pages, int page,
-                    int maxCharactersRow)
-{
-    int n = maxCharactersRow / 2;
-    if (n > size - 5) n = size - 5;
-    if (n < 0) return; // no room even for "[h1]"
-    memset(line, ' ', (size_t)n + 4);
-    line[n + 4] = '\0';
-    memcpy(line, "[h1]", 4);
-    const char* underscore = strchr(name, '_');
-    const char* title = underscore ? underscore + 1 : name;
-    for (int i = 0; i < n && title[i]; i++) line[4 + i] = title[i];
-    if (pages <= 1) return;
-    char label[64];
-    int length = snprintf(label, sizeof label, "Page %d (%d)", page + 1, pages);
-    if (length > n) length = n; // keep the label's start inside the line
-    memcpy(line + n + 4 - length, label, (size_t)length);
-}
-
-int findBackgroundIndex(const char* text)
-{
-    if (!text || strncmp(text, "[bkg=", 5) != 0 || !backgroundArray) return -1;
-    const char* name = text + 5;
-    const char* end = strchr(name, ']');
-    if (!end) return -1;
-    size_t length = (size_t)(end - name);
-    if (length == 0 || length >= sizeof backgroundArray[0].name) return -1;
-    for (int i = 0; i < MAX_BACKGROUNDS; i++) {
-        const char* candidate = backgroundArray[i].name;
-        if (strncmp(candidate, name, length) == 0 && candidate[length] == '\0') return i;
-    }
-    return -1;
-}
 
 // The article on screen, or null when none is loaded: nothing then reads an article.
 static const articleEntry* shownArticle()
@@ -81,19 +46,11 @@ static void drawArticle(const articleEntry& a)
 {
     buildTitleLine(titleLine, sizeof titleLine, a.name, a.numberOfPages, currentPage,
                    MAX_CHARACTERS_ROW);
-    texts = titleLine;
-    backgroundTexture = &texture[1];
-    int withBackground = 0;
     int k = findBackgroundIndex(a.text);
-    if (k >= 0) {
-        backgroundTexture = &backgroundArray[k];
-        withBackground = 1;
-    }
     glEnable(GL_TEXTURE_2D);
-    drawText(1, 1, withBackground);
+    drawText(titleLine, 1, 1, k >= 0 ? &backgroundArray[k] : nullptr);
     if (currentPage < 0 || currentPage >= a.numberOfPages) return;
-    texts = a.pages[currentPage].start;
-    drawText(0, a.pages[currentPage].newLine, 0);
+    drawText(a.pages[currentPage].start, 0, a.pages[currentPage].newLine, nullptr);
 }
 
 static void drawMagazine()

@@ -35,12 +35,7 @@ static bool isModifier(int k)
 static bool openShortcut(const char* name)
 {
     if (name[0] == '\0') return false;
-    int index = findArticle(name);
-    if (index < 0 || index >= articles) return false;
-    currentArticle = index;
-    currentPage = 0;
-    requestRedraw();
-    return true;
+    return openArticle(findArticle(name));
 }
 
 // The screenshot must hold the whole picture, but the magazine view is drawn in full only on

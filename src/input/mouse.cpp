@@ -88,11 +88,7 @@ static bool followLinkWord(const char* link)
 
 static bool followArticleLink(const char* link)
 {
-    int index = findArticle(link);
-    if (index < 0 || index >= articles) return false;
-    currentArticle = index;
-    currentPage = 0;
-    requestRedraw();
+    if (!openArticle(findArticle(link))) return false;
     setHoveredSelection(-1);
     return true;
 }

@@ -86,12 +86,12 @@ static int startRow(const char* text, int* pos, int* newLine, rowLayout* out)
         return 0;
     }
     *newLine = 0;
-    if (startsWith(p, "[bkg=")) {
+    leadingTag background;
+    if (leadingBackground(p, &background)) {
         // A heading may follow the background tag; otherwise the row is plain and unindented.
-        const char* bracket = findTagBracket(p + 5);
-        if (bracket && startsWith(bracket + 1, "[h1]")) {
+        if (background.rest && startsWith(background.rest, "[h1]")) {
             out->scale = 2.0f;
-            *pos = (int)(bracket + 5 - text);
+            *pos = (int)(background.rest + 4 - text);
         }
     } else if (startsWith(p, "[h1]")) {
         out->scale = 2.0f;
@@ -198,6 +198,15 @@ void layoutRow(const char* text, int* pos, int* newLine, rowLayout* out)
     *pos = out->next;
 }
 
+rowCursor rowsFrom(const char* text, int newLine) { return rowCursor{text, 0, newLine, 0}; }
+
+void nextRow(rowCursor* c, rowLayout* row)
+{
+    do layoutRow(c->text, &c->pos, &c->newLine, row);
+    while (!row->produced);
+    c->ended = row->ended;
+}
+
 // Where pagination puts the page starts: nowhere, a caller's table that has room, or a table
 // that grows, so that loading lays an article out once rather than count first and then fill.
 struct pageTable {
@@ -228,25 +237,17 @@ static int paginateInto(char* text, pageTable* table, rowVisitor visit, void* co
     const long long rowsPerPage = (MAX_ROWS < 0 ? 0LL : (long long)MAX_ROWS) + 1;
     int count = 1;
     recordPage(table, 0, {text, 1});
-    int pos = 0;
-    int newLine = 1;
-    long long rows = 0;
     tagTextBegin(text, 1);
-    for (;;) {
-        rows++;
+    rowCursor c = rowsFrom(text, 1);
+    for (long long rows = 1; !c.ended; rows++) {
         if (rows > rowsPerPage) {
-            recordPage(table, count, {text + pos, newLine});
+            recordPage(table, count, {text + c.pos, c.newLine});
             count++;
             rows -= rowsPerPage;
         }
         rowLayout row;
-        layoutRow(text, &pos, &newLine, &row);
-        if (!row.produced) {
-            rows--;
-            continue;
-        }
+        nextRow(&c, &row);
         if (visit) visit(&row, count, (int)rows, context);
-        if (row.ended) break;
     }
     tagTextEnd();
     return count;

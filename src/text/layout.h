@@ -39,6 +39,19 @@ struct rowLayout {
 // *newLine for it. Any width is safe: widths below 4 columns are laid out as 4.
 void layoutRow(const char* text, int* pos, int* newLine, rowLayout* out);
 
+// The walk over a text's produced rows that pagination and drawing share, from a row start
+// (the text's, or a page's with its paragraph flag). pos and newLine say where the next slot
+// begins (a page starts there); ended is set once the row that ends the text was handed out.
+struct rowCursor {
+    const char* text;
+    int pos;
+    int newLine;
+    int ended;
+};
+rowCursor rowsFrom(const char* text, int newLine);
+// Lays out the next produced row, passing over a slot that only consumed a line feed.
+void nextRow(rowCursor* cursor, rowLayout* row);
+
 // Called by paginate for every produced row; page and rowOnPage count from 1.
 typedef void (*rowVisitor)(const rowLayout* row, int page, int rowOnPage, void* context);
 

@@ -76,7 +76,6 @@ static const char* find(int which, const char* from)
     return m.found;
 }
 
-const char* findTagBracket(const char* from) { return find(MEMO_BRACKET, from); }
 
 struct openingTag {
     const char* opening;
@@ -150,6 +149,19 @@ int isTag(const char* text, int* length, char* value, int size)
     if (startsWith(text, "[/col]")) return closeTag("[/col]", TAG_COL_END, length);
     if (startsWith(text, backgroundTag.opening)) return openTag(backgroundTag, text, length, value, size);
     return TAG_NONE;
+}
+
+bool leadingBackground(const char* text, leadingTag* tag)
+{
+    *tag = leadingTag{nullptr, 0, nullptr};
+    if (!startsWith(text, backgroundTag.opening)) return false;
+    int valueStart = (int)strlen(backgroundTag.opening);
+    const char* bracket = find(MEMO_BRACKET, text + valueStart);
+    if (!bracket) return true;
+    tag->name = text + valueStart;
+    tag->length = (int)(bracket - tag->name);
+    tag->rest = bracket + 1;
+    return true;
 }
 
 int copyTagText(char* destination, const char* source, int start, int end, int size)

@@ -15,5 +15,14 @@ int copyTagText(char* destination, const char* source, int start, int end, int s
 void tagTextBegin(const char* text, int tell);
 void tagTextEnd();
 
-// The first ']' at or after from, or null (remembered like isTag's searches).
-const char* findTagBracket(const char* from);
+// A text's leading background tag "[bkg=name]": name and length give its value (not
+// terminated) and rest where the text goes on behind its ']'; with no ']' to close it, rest
+// is null and the value is empty. The one reader of the tag at a text's start: the layout
+// (a heading may follow it) and the background choice. False when text does not open with
+// "[bkg=". Says nothing; the ']' is searched as isTag searches it.
+struct leadingTag {
+    const char* name;
+    int length;
+    const char* rest;
+};
+bool leadingBackground(const char* text, leadingTag* tag);

@@ -42,6 +42,15 @@ void showNextArticle()
     if (currentArticle > articles - 1 || currentArticle < 0) currentArticle = 0;
 }
 
+bool openArticle(int index)
+{
+    if (index < 0 || index >= articles) return false;
+    currentArticle = index;
+    currentPage = 0;
+    requestRedraw();
+    return true;
+}
+
 void showPrevArticle()
 {
     requestRedraw();

@@ -1,8 +1,7 @@
 // Owns article drawing and the font atlas's cell layout. Rows come from the same layoutRow
 // that paginated the article, so a page shows exactly the rows pagination counted; only
-// the spaces change width. Only this file registers the page's items in menuSelections.
+// the spaces change width. The page's items are registered in the click table (input/selections).
 #include "text/render.h"
-#include "app/composition.h"
 #include "app/screen.h"
 #include "app/view.h"
 #include "content/catalogue.h"
@@ -235,16 +234,11 @@ static void drawRow(pen& p, const char* text, const rowLayout& row)
 // Leaves the pen on the last row drawn, so that an item still open can be closed there.
 static void drawRows(pen& p, const char* text, int newLine)
 {
-    long long rows = 0, maxRows = (long long)MAX_ROWS + 1;
-    int pos = 0;
-    for (;;) {
-        if (++rows > maxRows) return;
+    long long maxRows = (long long)MAX_ROWS + 1;
+    rowCursor c = rowsFrom(text, newLine);
+    for (long long rows = 1; rows <= maxRows && !c.ended; rows++) {
         rowLayout row;
-        layoutRow(text, &pos, &newLine, &row);
-        if (!row.produced) {
-            rows--;
-            continue;
-        }
+        nextRow(&c, &row);
         if (rows > 1) p.y += (float)(ARTICLE_FONT_SPACING_Y + 16);
         p.x = row.indent ? 16.0f : 0.0f;
         p.scale = row.scale;
@@ -259,7 +253,6 @@ static void drawRows(pen& p, const char* text, int newLine)
             closeRecord(p);
             p.continues = 1;
         }
-        if (row.ended) return;
     }
 }
 
@@ -313,7 +306,7 @@ static void carryIntoPage(pen& p, const char* page)
     tagTextEnd();
 }
 
-void drawText(int title, int newLine, int background)
+void drawText(const char* text, int title, int newLine, const my_texture* background)
 {
     pen p = {};
     p.y = (float)(TEXT_STARTY - 32 * title);
@@ -322,8 +315,8 @@ void drawText(int title, int newLine, int background)
     p.item = p.first = -1;
     p.mode = GL_REPLACE;
     clearPageSelections();
-    if (background) drawStretchedPicture(backgroundTexture, (float)BKG_DIMMER_VALUE);
-    if (!texts) return;
+    if (background) drawStretchedPicture(background, (float)BKG_DIMMER_VALUE);
+    if (!text) return;
     if (title) {
         if (!articleShowTitle) return;
         p.mode = GL_MODULATE;
@@ -332,8 +325,8 @@ void drawText(int title, int newLine, int background)
         p.colour[2] = articleTitleColor.b;
         p.colour[3] = articleTitleColor.a;
     } else {
-        carryIntoPage(p, texts);
-        forgetHoverOnNewPage(texts);
+        carryIntoPage(p, text);
+        forgetHoverOnNewPage(text);
     }
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, (GLfloat)p.mode);
     // Depth values are of no use to text; a test left on would let the blank, taller
@@ -342,8 +335,8 @@ void drawText(int title, int newLine, int background)
     glEnable(GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, fontTexture());
     glBegin(GL_QUADS);
-    tagTextBegin(texts, 0); // pagination told of its malformed tags
-    drawRows(p, texts, newLine);
+    tagTextBegin(text, 0); // pagination told of its malformed tags
+    drawRows(p, text, newLine);
     tagTextEnd();
     // An item still open at the page's end is clickable up to where the page stops.
     if (p.inItem) closeItem(p);

@@ -9,50 +9,13 @@
 #include "content/directories.h"
 #include "elements/picture.h"
 #include "elements/render_fixtures.h"
+#include "elements/scrolltext.h"
 #include "prefs/prefs.h"
 #include "text/layout.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstring>
 #include <string>
-
-// --- title line and background lookup ---
-TEST(TitleLine, NameAfterUnderscoreLabelAndCuts)
-{
-    std::string n40 = "01_" + std::string(40, 'n');
-    struct { const char* name; int pages, page, width, size; std::string want; } cases[] = {
-        {"03_News", 1, 0, 70, 1024, "[h1]News" + std::string(31, ' ')},
-        {"03_News", 3, 1, 70, 1024, "[h1]News" + std::string(21, ' ') + "Page 2 (3)"},
-        {n40.c_str(), 12, 9, 70, 1024, "[h1]" + std::string(23, 'n') + "Page 10 (12)"},
-        {"Intro", 1, 0, 20, 1024, "[h1]Intro     "},            // no '_': the whole name
-        {"03_Tips_and_tricks", 1, 0, 30, 1024, "[h1]Tips_and_tricks"}, // only the first '_'
-        {"01_Ab", 3, 0, 4, 1024, "[h1]Pa"},                       // a label longer than the line is cut
-        {"01_Ab", 3, 0, 16, 1024, "[h1]Page 1 ("},
-        {"01_Abcdefghijk", 1, 0, 70, 12, "[h1]Abcdefg"},           // a small buffer shortens the line
-    };
-    for (auto& c : cases) {
-        char line[1024];
-        buildTitleLine(line, c.size, c.name, c.pages, c.page, c.width);
-        EXPECT_EQ(std::string(line).substr(0, c.want.size()), c.want) << c.name;
-        EXPECT_EQ(strlen(line), std::min<size_t>(c.width / 2 + 4, c.size - 1)) << c.name;
-    }
-}
-
-TEST(BackgroundLookup, LeadingTagNamesThePictureElseNone)
-{
-    my_texture slots[MAX_BACKGROUNDS]{};
-    for (int i = 0; i < 3; i++) snprintf(slots[i].name, sizeof slots[i].name, i ? "sky.ppm" : "sea.ppm");
-    backgroundArray = slots;
-    std::string huge = "[bkg=" + std::string(1100, 's') + "]";
-    struct { const char* text; int index; } cases[] = {
-        {"[bkg=sky.ppm]Hello", 1}, {"[bkg=sea.ppm][h1]Title", 0}, {"[bkg=sky.ppm", -1},
-        {"[bkg=sky]", -1}, {"[bkg=Sky.ppm]", -1}, {"[bkg=]x", -1}, // not the first free slot
-        {" [bkg=sky.ppm]", -1}, {"Hello", -1}, {huge.c_str(), -1},
-    };
-    for (auto c : cases) EXPECT_EQ(findBackgroundIndex(c.text), c.index) << c.text;
-    backgroundArray = nullptr;
-    EXPECT_EQ(findBackgroundIndex("[bkg=sky.ppm]"), -1); // no pictures read
-}
 
 // --- whole frames ---
 static void stoppedClock(int64_t* sec, int64_t* usec) { *sec = 5000, *usec = 0; }

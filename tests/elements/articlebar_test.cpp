@@ -1,13 +1,9 @@
 // The article bar: thumb positions for 4-, 3- and 1-page articles (truncation included),
 // the bar switched off by any -1 coordinate, a bar drawn upwards, the trough alone with
 // no article, and the half-transparent trough and thumb as real pixels.
-#include "content/catalogue.h"
 #include "elements/articlebar.h"
 #include "elements/render_fixtures.h"
-#include "prefs/prefs.h"
-#include <gtest/gtest.h>
 
-// --- geometry ---
 TEST(ArticleBarLayout, ThumbSlotsMissingCoordinatesUpsideDownAndNoArticle)
 {
     struct { int x0, y0, x1, y1, pages, page; bool drawn, thumb; int top, bottom; } cases[] = {
@@ -23,49 +19,30 @@ TEST(ArticleBarLayout, ThumbSlotsMissingCoordinatesUpsideDownAndNoArticle)
     };
     for (auto c : cases) {
         barLayout b = articleBarLayout(c.x0, c.y0, c.x1, c.y1, c.pages, c.page);
-        SCOPED_TRACE(testing::Message() << c.x0 << "," << c.y0 << " " << c.pages << " pages, page " << c.page);
-        EXPECT_EQ(b.drawn != 0, c.drawn);
-        EXPECT_EQ(b.thumb != 0, c.thumb);
-        if (!c.thumb) continue;
-        EXPECT_EQ(b.top, c.top);
-        EXPECT_EQ(b.bottom, c.bottom);
+        EXPECT_EQ(std::make_tuple(b.drawn != 0, b.thumb != 0, c.thumb ? b.top : 0, c.thumb ? b.bottom : 0),
+                  std::make_tuple(c.drawn, c.thumb, c.top, c.bottom)) << c.x0 << "," << c.y0 << " " << c.pages << "/" << c.page;
     }
 }
 
-// --- pixels ---
-TEST(ArticleBar, TroughAndThumbOverWhite)
+TEST_F(Offscreen, ArticleBarTroughAndThumbOverWhite)
 {
-    ASSERT_TRUE(openScreen(0));
-    pageStart pages[4]{};
-    char text[] = "x";
-    articleEntry entry = {"01_x", pages, 4, text};
-    articleArray = &entry;
-    articles = 1;
-    currentArticle = 0;
-    currentPage = 3;
+    static pageStart pages[4]{};
+    static char text[] = "x";
+    static articleEntry entry = {"01_x", pages, 4, text};
+    articleArray = &entry, articles = 1, currentArticle = 0, currentPage = 3;
     ARTICLE_BAR_START_X = 1200, ARTICLE_BAR_START_Y = 160, ARTICLE_BAR_STOP_X = 1220, ARTICLE_BAR_STOP_Y = 800;
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    drawArticleBar();
     const int white = 255, trough = 128, thumb = 153; // 255 * 0.5; 255 * 0.2 + trough * 0.8
-    struct { float x, y; int r; } probes[] = {
-        {1199, 700, white}, {1201, 700, trough}, {1202, 700, thumb}, {1217, 700, thumb},
-        {1218, 700, trough}, {1210, 641, trough}, {1210, 642, thumb}, {1210, 797, thumb},
-        {1210, 798, trough}, {1210, 800, white},
+    struct { int articles, stopX; float x, y; int r; } probes[] = {
+        {1, 1220, 1199, 700, white}, {1, 1220, 1201, 700, trough}, {1, 1220, 1202, 700, thumb},
+        {1, 1220, 1217, 700, thumb}, {1, 1220, 1218, 700, trough}, {1, 1220, 1210, 641, trough},
+        {1, 1220, 1210, 642, thumb}, {1, 1220, 1210, 797, thumb},  {1, 1220, 1210, 798, trough},
+        {1, 1220, 1210, 800, white}, {0, 1220, 1210, 700, trough}, // no article: the trough alone
+        {0, -1, 1210, 700, white},                                 // switched off
     };
-    for (auto p : probes) EXPECT_TRUE(closeTo(designPixel(p.x, p.y).r, p.r)) << p.x << "," << p.y;
-
-    articles = 0; // no article: the trough alone
-    glClear(GL_COLOR_BUFFER_BIT);
-    drawArticleBar();
-    EXPECT_TRUE(closeTo(designPixel(1210, 700).r, trough));
-    ARTICLE_BAR_STOP_X = -1; // switched off: nothing drawn
-    glClear(GL_COLOR_BUFFER_BIT);
-    drawArticleBar();
-    EXPECT_EQ(designPixel(1210, 700).r, 255);
-
-    ARTICLE_BAR_START_X = ARTICLE_BAR_START_Y = ARTICLE_BAR_STOP_X = ARTICLE_BAR_STOP_Y = -1;
-    articleArray = nullptr;
-    currentPage = 0;
-    glClearColor(0, 0, 0, 0);
+    for (auto p : probes) {
+        articles = p.articles, ARTICLE_BAR_STOP_X = p.stopX;
+        clearTo(1, 1, 1);
+        drawArticleBar();
+        EXPECT_TRUE(closeTo(designPixel(p.x, p.y).r, p.r)) << p.x << "," << p.y;
+    }
 }

@@ -3,12 +3,7 @@
 // 800x600 picture), small pictures filling the screen, brightness, and the slideshow's
 // fade in, hold, fade out and step to the next picture on a clock stepped by hand.
 #include "app/clock.h"
-#include "content/directories.h"
-#include "elements/picture.h"
 #include "elements/render_fixtures.h"
-#include "prefs/prefs.h"
-#include <gtest/gtest.h>
-#include <cstring>
 
 static int64_t fakeHundredths; // wall clock: this long after the clock's start
 static void fakeClock(int64_t* sec, int64_t* usec)
@@ -16,27 +11,22 @@ static void fakeClock(int64_t* sec, int64_t* usec)
     *sec = 1000 + fakeHundredths / 100;
     *usec = (fakeHundredths % 100) * 10000;
 }
-static void clockAt(int hundredths) { fakeHundredths = hundredths; }
 
-class Picture : public ::testing::Test {
+class Picture : public Offscreen {
 protected:
     my_texture slots[MAX_BACKGROUNDS]{};
     void SetUp() override
     {
-        ASSERT_TRUE(openScreen(0));
-        backgroundArray = slots;
-        backgrounds = 0;
+        Offscreen::SetUp();
+        backgroundArray = slots, backgrounds = 0;
         setWallClock(fakeClock);
-        clockAt(0);
+        fakeHundredths = 0;
         getTimeWithStatus(CLOCK_START);
     }
     void TearDown() override
     {
-        backgroundArray = nullptr;
-        backgrounds = slideshowPicture = slideshowTimerStart = 0;
         setWallClock(nullptr);
-        startupImageName[0] = '\0';
-        SLIDESHOW_CHANGE_TIME = 5;
+        Offscreen::TearDown();
     }
     void add(int w, int h, rgba colour, const char* name = "pic.ppm")
     {
@@ -44,46 +34,31 @@ protected:
     }
 };
 
-// --- stretching over the design space ---
-TEST_F(Picture, StretchedOverTheDesignSpace)
+// Drawn as a whole 256-texel tile the small picture's red half would start far right of
+// the middle and overflow the screen. 800x600 ends at x ~ 1278.1 and y ~ 958.6.
+TEST_F(Picture, StretchedOverTheDesignSpaceAtItsBrightness)
 {
-    // Drawn as a whole 256-texel tile the small picture's red half would start far right
-    // of the middle and overflow the screen. 800x600 ends at x ~ 1278.1 and y ~ 958.6.
     add(1280, 960, {10, 200, 30, 255});
     add(800, 600, {10, 200, 30, 255});
     makeImage(&slots[backgrounds++], "small.ppm", 200, 150, [](int x, int) {
         return x < 100 ? rgba{0, 255, 0, 255} : rgba{255, 0, 0, 255};
     });
-    struct { int picture; float x, y; int g; } probes[] = {
-        {0, 0, 0, 200},    {0, 1279, 959, 200}, {1, 1277, 500, 200}, {1, 1278, 500, 0},
-        {1, 640, 958, 200}, {1, 640, 959, 0},   {1, 1279, 959, 0},   {2, 639, 10, 255},
-        {2, 640, 10, 0},    {2, 1279, 959, 0},
+    struct { int picture; double brightness; float x, y; int g; } probes[] = {
+        {0, 1, 0, 0, 200},    {0, 1, 1279, 959, 200}, {1, 1, 1277, 500, 200}, {1, 1, 1278, 500, 0},
+        {1, 1, 640, 958, 200}, {1, 1, 640, 959, 0},   {1, 1, 1279, 959, 0},   {2, 1, 639, 10, 255},
+        {2, 1, 640, 10, 0},    {2, 1, 1279, 959, 0},   {3, 0.5, 10, 10, 100},  {4, 0.5, 1270, 950, 100}, // index wraps
     };
     for (auto p : probes) {
         glClear(GL_COLOR_BUFFER_BIT);
-        drawPicture(p.picture, 1.0);
-        EXPECT_EQ(designPixel(p.x, p.y).g, p.g) << "picture " << p.picture << " at " << p.x << "," << p.y;
+        drawPicture(p.picture, p.brightness);
+        EXPECT_TRUE(closeTo(designPixel(p.x, p.y).g, p.g)) << "picture " << p.picture << " at " << p.x << "," << p.y;
     }
-}
-
-// --- brightness and choice ---
-TEST_F(Picture, BrightnessScalesColoursAndIndexWraps)
-{
-    add(640, 480, {200, 100, 0, 255});
-    add(640, 480, {0, 0, 200, 255});
-    drawPicture(2, 0.5); // 2 mod 2: the first picture
-    EXPECT_TRUE(closeTo(designPixel(10, 10).r, 100));
-    EXPECT_TRUE(closeTo(designPixel(1270, 950).g, 50));
-    drawPicture(3, 1.0);
-    EXPECT_EQ(designPixel(10, 10).b, 200);
-
     backgrounds = 0; // nothing loaded: nothing drawn
     glClear(GL_COLOR_BUFFER_BIT);
     drawPicture(0, 1.0);
-    EXPECT_EQ(designPixel(10, 10).b, 0);
+    EXPECT_EQ(designPixel(10, 10).g, 0);
 }
 
-// --- slideshow ---
 TEST(SlideshowBrightness, FadesInHoldsAndFadesOutOverThePeriod)
 {
     struct { int e, t; double want; } cases[] = {
@@ -105,11 +80,10 @@ TEST_F(Picture, SlideshowStepsToTheNextPictureAfterItsTime)
         {501, 1, 0, 0}, {601, 1, 0, 200},
     };
     for (auto f : frames) {
-        clockAt(f.t);
+        fakeHundredths = f.t;
         slideshowFrame();
         EXPECT_EQ(slideshowPicture, f.picture) << "t " << f.t;
-        EXPECT_TRUE(closeTo(designPixel(640, 480).r, f.r)) << "t " << f.t;
-        EXPECT_EQ(designPixel(640, 480).g, f.g) << "t " << f.t;
+        expectRgb(designPixel(640, 480), f.r, f.g, 0, "slideshow");
     }
     EXPECT_EQ(slideshowTimerStart, 501);
 }
@@ -118,11 +92,9 @@ TEST_F(Picture, StartupFrameShowsOnlyTheNamedPicture)
 {
     add(640, 480, {200, 0, 0, 255}, "other.ppm");
     add(640, 480, {0, 200, 0, 255}, "start.ppm");
-    snprintf(startupImageName, sizeof startupImageName, "start.ppm");
-    startupPictureFrame();
-    EXPECT_EQ(designPixel(640, 480).g, 200);
-    EXPECT_EQ(designPixel(640, 480).r, 0);
-    snprintf(startupImageName, sizeof startupImageName, "Start.ppm"); // case matters
-    startupPictureFrame();
-    EXPECT_EQ(designPixel(640, 480).g, 0);
+    for (auto [name, g] : {std::pair{"start.ppm", 200}, {"Start.ppm", 0}}) { // case matters
+        snprintf(startupImageName, sizeof startupImageName, "%s", name);
+        startupPictureFrame();
+        expectRgb(designPixel(640, 480), 0, g, 0, name);
+    }
 }

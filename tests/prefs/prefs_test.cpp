@@ -366,10 +366,8 @@ TEST_F(Prefs, ExtremeValuesAreDrawnWithoutOverflow)
     ASSERT_TRUE(openScreen(0));
     makeFontAtlas(&texture[0]);
     std::string text = "two rows\nof text\n";
-    texts = text.data();
-    drawText(1, 1, 0);
-    drawText(0, 1, 0);
-    texts = nullptr;
+    drawText(text.data(), 1, 1, nullptr);
+    drawText(text.data(), 0, 1, nullptr);
     scrolltext1(0, {1, 1, 1, 1}, 0, 12345);
     barLayout bar = articleBarLayout(ARTICLE_BAR_START_X, ARTICLE_BAR_START_Y, ARTICLE_BAR_STOP_X,
                                      ARTICLE_BAR_STOP_Y, 3, 2);

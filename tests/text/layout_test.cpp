@@ -12,36 +12,23 @@
 #include <tuple>
 #include <vector>
 
+static char kindOf(const rowLayout& r) { return r.scale == 2.0f ? 'h' : r.indent ? 'i' : 'p'; }
+static std::string rep(const std::string& s, int n) { return n > 0 ? s + rep(s, n - 1) : ""; }
+
 struct laidRow {
     int page, row;
     rowLayout r;
 };
 
-static char kindOf(const rowLayout& r) { return r.scale == 2.0f ? 'h' : r.indent ? 'i' : 'p'; }
-static std::string rep(const std::string& s, int n)
-{
-    std::string out;
-    while (n-- > 0) out += s;
-    return out;
-}
-
-static void collect(const rowLayout* row, int page, int rowOnPage, void* context)
-{
-    static_cast<std::vector<laidRow>*>(context)->push_back({page, rowOnPage, *row});
-}
-
 class Layout : public ::testing::Test {
 protected:
     std::vector<char> buffer;
     std::string err;
-
-    void SetUp() override { MAX_CHARACTERS_ROW = 70, MAX_ROWS = 45; }
+    void SetUp() override { TearDown(); }
     void TearDown() override { MAX_CHARACTERS_ROW = 70, MAX_ROWS = 45; }
-
     char* hold(const std::string& text)
     {
-        buffer.assign(text.begin(), text.end());
-        buffer.push_back('\0');
+        buffer.assign(text.c_str(), text.c_str() + text.size() + 1);
         return buffer.data();
     }
     std::vector<laidRow> rowsOf(const std::string& text)
@@ -49,7 +36,9 @@ protected:
         std::vector<laidRow> rows;
         reportFlush(); // each case's messages are first ones
         testing::internal::CaptureStderr();
-        paginate(hold(text), nullptr, collect, &rows);
+        paginate(hold(text), nullptr, [](const rowLayout* row, int page, int rowOnPage, void* to) {
+            static_cast<std::vector<laidRow>*>(to)->push_back({page, rowOnPage, *row});
+        }, &rows);
         err = testing::internal::GetCapturedStderr();
         return rows;
     }
@@ -57,9 +46,8 @@ protected:
     {
         char* t = hold(text);
         testing::internal::CaptureStderr();
-        int count = getNumberOfPages(t, nullptr);
-        std::vector<pageStart> pages((size_t)count, pageStart{nullptr, -1});
-        EXPECT_EQ(getNumberOfPages(t, pages.data()), count);
+        std::vector<pageStart> pages((size_t)getNumberOfPages(t, nullptr), pageStart{nullptr, -1});
+        EXPECT_EQ(getNumberOfPages(t, pages.data()), (int)pages.size());
         err = testing::internal::GetCapturedStderr();
         return pages;
     }
@@ -69,30 +57,19 @@ protected:
 // --- word width ---
 TEST(WordWidth, StopsAtBlanksKeepsHyphensSkipsTags)
 {
-    EXPECT_EQ(getNextBreakPosition("word rest"), 4);
-    EXPECT_EQ(getNextBreakPosition("word\nrest"), 4);
-    EXPECT_EQ(getNextBreakPosition("hy-phen"), 3);
-    EXPECT_EQ(getNextBreakPosition("ab[col=#fff]cd[/col] ef"), 4);
-    EXPECT_EQ(getNextBreakPosition("a[b]c"), 5); // no tag: ordinary characters
-    EXPECT_EQ(getNextBreakPosition(" lead"), 0);
-    EXPECT_EQ(getNextBreakPosition(""), 0);
-    EXPECT_EQ(getNextBreakPosition("end[/mi]"), 3);
+    std::pair<const char*, int> cases[] = {{"word rest", 4}, {"word\nrest", 4}, {"hy-phen", 3}, {" lead", 0}, {"", 0},
+                                           {"ab[col=#fff]cd[/col] ef", 4}, {"a[b]c", 5}, {"end[/mi]", 3}};
+    for (auto [text, width] : cases) EXPECT_EQ(getNextBreakPosition(text), width) << text;
 }
 
 // --- rows of short texts: markers, breaking, line feeds, tags ---
-struct expectedRow {
-    int start, length, next;
-    char kind;
-    double factor;
-    int cut;
-    int tags = -1; // -1: not checked
-};
+struct expectedRow { int start, length, next; char kind; double factor; int cut, tags = -1; }; // tags -1: unchecked
 struct rowCase {
     int width;
     std::string text;
-    size_t count; // 0: only the listed rows are checked
+    size_t count;                 // 0: only the listed rows are checked
     std::vector<expectedRow> rows;
-    const char* err = nullptr; // nullptr: not checked
+    const char* err = nullptr;    // nullptr: not checked
 };
 
 TEST_F(Layout, RowsOfShortTexts)
@@ -162,14 +139,11 @@ TEST_F(Layout, RowsOfShortTexts)
         for (size_t i = 0; i < c.rows.size() && i < rows.size(); i++) {
             const expectedRow& e = c.rows[i];
             const rowLayout& r = rows[i].r;
-            SCOPED_TRACE("row " + std::to_string(i));
             EXPECT_EQ(std::make_tuple(r.start, r.length, r.next, kindOf(r), r.cut, e.tags >= 0 ? r.tags : -1),
-                      std::make_tuple(e.start, e.length, e.next, e.kind, e.cut, e.tags));
-            EXPECT_NEAR(r.spaceFactor, e.factor, 1e-4);
+                      std::make_tuple(e.start, e.length, e.next, e.kind, e.cut, e.tags)) << "row " << i;
+            EXPECT_NEAR(r.spaceFactor, e.factor, 1e-4) << "row " << i;
         }
-        if (c.count == c.rows.size() && !rows.empty()) { // the last listed row ends the text
-            EXPECT_EQ(rows.back().r.ended, 1);
-        }
+        EXPECT_TRUE(c.count != c.rows.size() || rows.empty() || rows.back().r.ended); // the last row ends the text
     }
 }
 
@@ -187,12 +161,10 @@ TEST_F(Layout, TagsInsideWordsChangeNeitherLengthsNorBreaks)
         auto rows = rowsOf(text.substr(0, at) + "[col=#123456]" + text.substr(at));
         ASSERT_EQ(rows.size(), plain.size()) << "tag at " << at;
         for (size_t i = 0; i < rows.size(); i++) {
-            SCOPED_TRACE("tag at " + std::to_string(at) + " row " + std::to_string(i));
-            EXPECT_EQ(rows[i].r.length, plain[i].r.length);
-            EXPECT_EQ(rows[i].r.cut, plain[i].r.cut);
-            EXPECT_FLOAT_EQ(rows[i].r.spaceFactor, plain[i].r.spaceFactor);
-            int shift = plain[i].r.next >= (int)at ? 13 : 0; // a tag right behind a row is its own
-            EXPECT_EQ(rows[i].r.next, plain[i].r.next + shift);
+            const rowLayout &r = rows[i].r, &p = plain[i].r;
+            int shift = p.next >= (int)at ? 13 : 0; // a tag right behind a row is its own
+            EXPECT_EQ(std::make_tuple(r.length, r.cut, r.spaceFactor, r.next), std::make_tuple(p.length, p.cut, p.spaceFactor, p.next + shift))
+                << "tag at " << at << " row " << i;
         }
     }
 }
@@ -200,33 +172,24 @@ TEST_F(Layout, TagsInsideWordsChangeNeitherLengthsNorBreaks)
 // --- pages ---
 TEST_F(Layout, PageStarts)
 {
-    EXPECT_EQ(pagesOf("").size(), 1u);
-    MAX_ROWS = 2; // MAX_ROWS + 1 rows and a line feed make two pages
-    auto pages = pagesOf("[ni]a\nb\nc\n");
-    ASSERT_EQ(pages.size(), 2u);
-    EXPECT_EQ(offset(pages[0]), 0);
-    EXPECT_EQ(pages[0].newLine, 1);
-    EXPECT_EQ(offset(pages[1]), 10);
-    EXPECT_EQ(pages[1].newLine, 1);
-    auto rows = rowsOf("[ni]a\nb\nc\n");
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[3].page, 2);
-    EXPECT_EQ(rows[3].r.length, 0);
-
-    MAX_CHARACTERS_ROW = 4; // a page may begin at the line feed of a full row
-    MAX_ROWS = 0;
-    pages = pagesOf("[ni]abcd\nef");
-    ASSERT_EQ(pages.size(), 2u);
-    EXPECT_EQ(offset(pages[1]), 8);
-    EXPECT_EQ(pages[1].newLine, 0); // drawing from here consumes the line feed first
-    rows = rowsOf("[ni]abcd\nef");
+    // {rows per page - 1, width, text, page starts (offset, paragraph flag)}
+    struct { int maxRows, width; std::string text; std::vector<std::pair<long, int>> pages; } cases[] = {
+        {45, 70, "", {{0, 1}}},
+        {2, 70, "[ni]a\nb\nc\n", {{0, 1}, {10, 1}}}, // three rows and a line feed's empty one
+        {0, 4, "[ni]abcd\nef", {{0, 1}, {8, 0}}},    // at the line feed of a full row
+        {0, 4, "[ni]abcd", {{0, 1}, {8, 0}}},         // a full last row gives an empty page
+        {INT_MAX, 70, std::string(500, '\n'), {{0, 1}}}, // no overflow in the rows per page
+    };
+    for (const auto& c : cases) {
+        MAX_ROWS = c.maxRows, MAX_CHARACTERS_ROW = c.width;
+        std::vector<std::pair<long, int>> got;
+        for (const pageStart& p : pagesOf(c.text)) got.push_back({offset(p), p.newLine});
+        EXPECT_EQ(got, c.pages) << c.text.substr(0, 20);
+    }
+    MAX_ROWS = 0, MAX_CHARACTERS_ROW = 4; // drawing from there consumes the line feed first
+    auto rows = rowsOf("[ni]abcd\nef");
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1].page, 2);
-    EXPECT_EQ(rows[1].row, 1);
-    EXPECT_EQ(rows[1].r.start, 9);
-    EXPECT_EQ(offset(pagesOf("[ni]abcd").at(1)), 8); // a full last row gives an empty page
-    MAX_ROWS = INT_MAX; // no overflow in the rows-per-page count
-    EXPECT_EQ(pagesOf(std::string(500, '\n')).size(), 1u);
+    EXPECT_EQ(std::make_tuple(rows[1].page, rows[1].row, rows[1].r.start), std::make_tuple(2, 1, 9));
 }
 
 // A long article with every feature, used to check pages against rows.
@@ -249,34 +212,25 @@ static std::string article()
 
 TEST_F(Layout, DrawingFromAPageStartGivesThePaginatedRows)
 {
-    // What the renderer does: start at a recorded page with its paragraph flag and lay out
-    // MAX_ROWS + 1 rows; they must be exactly the rows pagination counted for that page,
-    // and the documented column walk must meet exactly each row's tags.
-    MAX_ROWS = 7;
-    MAX_CHARACTERS_ROW = 33;
+    // What the renderer does: walk MAX_ROWS + 1 rows from a recorded page and its paragraph
+    // flag; they must be the rows pagination counted there, and the documented column walk
+    // must meet exactly each row's tags.
+    MAX_ROWS = 7, MAX_CHARACTERS_ROW = 33;
     std::string text = article();
     auto pages = pagesOf(text);
     auto rows = rowsOf(text);
     size_t next = 0;
+    testing::internal::CaptureStderr();
     for (size_t k = 0; k < pages.size(); k++) {
         const char* page = pages[k].start;
         int base = (int)(page - buffer.data());
-        int pos = 0, newLine = pages[k].newLine;
-        for (int slot = 1; slot <= MAX_ROWS + 1 && next < rows.size(); slot++) {
+        rowCursor c = rowsFrom(page, pages[k].newLine);
+        for (int slot = 1; slot <= MAX_ROWS + 1 && !c.ended; slot++, next++) {
             rowLayout r;
-            testing::internal::CaptureStderr();
-            layoutRow(page, &pos, &newLine, &r);
-            testing::internal::GetCapturedStderr();
-            if (!r.produced) {
-                slot--;
-                continue;
-            }
-            SCOPED_TRACE("page " + std::to_string(k + 1) + " slot " + std::to_string(slot));
-            ASSERT_EQ(rows[next].page, (int)k + 1);
-            ASSERT_EQ(rows[next].row, slot);
-            EXPECT_EQ(r.start + base, rows[next].r.start);
-            EXPECT_EQ(r.next + base, rows[next].r.next);
-            EXPECT_EQ(r.length, rows[next].r.length);
+            nextRow(&c, &r);
+            ASSERT_LT(next, rows.size());
+            ASSERT_EQ(std::make_tuple(rows[next].page, rows[next].row, rows[next].r.start, rows[next].r.next),
+                      std::make_tuple((int)k + 1, slot, r.start + base, r.next + base));
             int tags = 0, j = 0, length = 0;
             for (;; j++) {
                 while (tags < r.tags && isTag(page + r.start + tags + j, &length, nullptr, 0)) tags += length;
@@ -285,10 +239,9 @@ TEST_F(Layout, DrawingFromAPageStartGivesThePaginatedRows)
             }
             EXPECT_EQ(tags, r.tags);
             EXPECT_EQ(r.start + tags + j, r.next);
-            next++;
-            if (r.ended) break;
         }
     }
+    testing::internal::GetCapturedStderr();
     EXPECT_EQ(next, rows.size());
 }
 
@@ -299,18 +252,14 @@ TEST_F(Layout, AnyRowWidthTerminatesInsideTheText)
     MAX_CHARACTERS_ROW = 4;
     auto four = rowsOf(text);
     for (int width : {INT_MIN, -100, 0, 1, 2, 3, 4, 5, INT_MAX}) {
-        SCOPED_TRACE("width " + std::to_string(width));
         MAX_CHARACTERS_ROW = width;
         auto rows = rowsOf(text);
         EXPECT_EQ(rows.size(), width < 4 ? four.size() : rows.size()) << "narrow widths are laid out as 4";
-        ASSERT_FALSE(rows.empty());
         int previous = 0;
         for (const laidRow& row : rows) {
-            ASSERT_GE(row.r.start, previous);
-            ASSERT_GE(row.r.length, 0);
-            ASSERT_LE(row.r.next, (int)text.size());
+            ASSERT_TRUE(row.r.start >= previous && row.r.length >= 0 && row.r.next <= (int)text.size()) << width;
             previous = row.r.next;
         }
-        EXPECT_EQ(rows.back().r.next, (int)text.size());
+        EXPECT_EQ(previous, (int)text.size()) << width;
     }
 }

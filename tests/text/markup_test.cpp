@@ -1,10 +1,8 @@
-// Tag recognition: every tag's result, length and value, empty values, values across
-// lines, missing brackets and closing tags with their diagnostics, the 255/256-character
-// value limit of a buffer, and what is plain text.
+// Tag recognition: every tag's result, length and value, empty values, values across lines,
+// missing brackets and closing tags with their diagnostics, the 255/256-character value
+// limit of a buffer, what is plain text, and the leading background tag.
 #include "text/markup.h"
 #include "platform/report.h"
-#include <algorithm>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -15,9 +13,8 @@ struct tagResult {
 
 static tagResult tagAt(const std::string& text, int size = 256)
 {
-    tagResult r = {0, -7, "untouched", ""};
-    char value[1024];
-    snprintf(value, sizeof value, "untouched");
+    tagResult r = {0, -7, "", ""};
+    char value[1024] = "untouched";
     reportFlush(); // each case's message is a first one
     testing::internal::CaptureStderr();
     r.result = isTag(text.c_str(), &r.length, size ? value : nullptr, size);
@@ -26,66 +23,41 @@ static tagResult tagAt(const std::string& text, int size = 256)
     return r;
 }
 
-// --- recognised tags ---
-TEST(Markup, EveryTagWithItsLengthAndValue)
+TEST(Markup, TagsTheirLengthsValuesAndDiagnostics)
 {
-    struct { const char* text; int result; int length; const char* value; } cases[] = {
-        {"[mi=_NEXT]Next[/mi]", TAG_MI, 10, "_NEXT"},
-        {"[/mi] tail", TAG_MI_END, 5, nullptr},
-        {"[music=tune.mod]Play[/music]", TAG_MUSIC, 16, "tune.mod"},
-        {"[/music]", TAG_MUSIC_END, 8, nullptr},
-        {"[col=1 0 0 1]red", TAG_COL, 13, "1 0 0 1"},
-        {"[col=#ff8000]", TAG_COL, 13, "#ff8000"},
-        {"[/col]", TAG_COL_END, 6, nullptr},
-        {"[bkg=pic.ppm]", TAG_BKG, 13, "pic.ppm"},
-        {"[mi=]x[/mi]", TAG_MI, 5, ""}, // empty values
-        {"[col=]", TAG_COL, 6, ""},
-        {"[col=1 1\n0 1]text", TAG_COL, 13, "1 1\n0 1"}, // values and items across lines
-        {"[mi=a]x\n\nmore lines\n[/mi]", TAG_MI, 6, "a"},
+    const char* untouched = "untouched";
+    struct { std::string text; int result, length; const char* value; std::string err; } cases[] = {
+        {"[mi=_NEXT]Next[/mi]", TAG_MI, 10, "_NEXT", ""},
+        {"[/mi] tail", TAG_MI_END, 5, untouched, ""},
+        {"[music=tune.mod]Play[/music]", TAG_MUSIC, 16, "tune.mod", ""},
+        {"[/music]", TAG_MUSIC_END, 8, untouched, ""},
+        {"[col=#ff8000]", TAG_COL, 13, "#ff8000", ""},
+        {"[/col]", TAG_COL_END, 6, untouched, ""},
+        {"[bkg=pic.ppm]", TAG_BKG, 13, "pic.ppm", ""},
+        {"[mi=]x[/mi]", TAG_MI, 5, "", ""},
+        {"[col=1 1\n0 1]text", TAG_COL, 13, "1 1\n0 1", ""}, // values and items across lines
+        {"[mi=a]x\n\nmore lines\n[/mi]", TAG_MI, 6, "a", ""},
+        {"[col=" + std::string(255, 'c') + "]", TAG_COL, 261, nullptr, ""}, // fits 256 bytes
+        {"[mi=_NEXT no bracket", TAG_NONE, -7, untouched, "Start menu item found, but no end ']'!\n"},
+        {"[mi=_NEXT]no end tag", TAG_NONE, -7, untouched, "Start menu item found, but no end tag '[/mi]'!\n"},
+        {"[music=a.mod no bracket", TAG_NONE, -7, untouched, "Start music found, but no end ']'!\n"},
+        {"[music=a.mod]no end[/mi]", TAG_NONE, -7, untouched, "Start music found, but no end tag '[/music]'!\n"},
+        {"[col=1 1 1 1", TAG_NONE, -7, untouched, "Start text color found, but no end ']'!\n"},
+        {"[bkg=x.ppm", TAG_NONE, -7, untouched, "Start background found, but no end ']'!\n"},
+        {"[mi=[/mi]]x", TAG_NONE, -7, untouched, "?"}, // the end tag must lie behind the ']'
+        {"[bkg=" + std::string(256, 'c') + "]tail", TAG_NONE, -7, nullptr,
+         "Tag to long! (" + std::string(256, 'c') + "]tail)\n"},
     };
     for (const auto& c : cases) {
         tagResult r = tagAt(c.text);
-        EXPECT_EQ(r.result, c.result) << c.text;
-        EXPECT_EQ(r.length, c.length) << c.text;
-        EXPECT_EQ(r.value, c.value ? c.value : "untouched") << c.text;
-        EXPECT_EQ(r.err, "") << c.text;
+        SCOPED_TRACE(c.text.substr(0, 30));
+        EXPECT_EQ(std::make_tuple(r.result, r.length), std::make_tuple(c.result, c.length));
+        EXPECT_EQ(c.value ? r.value : "", c.value ? c.value : "");
+        EXPECT_EQ(c.err == "?" ? "?" : r.err, c.err);
     }
-}
-
-TEST(Markup, WithoutABufferValuesHaveNoLengthLimit)
-{
-    tagResult r = tagAt("[mi=" + std::string(5000, 'v') + "]x[/mi]", 0);
-    EXPECT_EQ(r.result, TAG_MI);
-    EXPECT_EQ(r.length, 5005);
-    EXPECT_EQ(r.err, "");
-}
-
-// --- malformed tags ---
-TEST(Markup, MissingBracketOrClosingTag)
-{
-    struct { const char* text; const char* err; } cases[] = {
-        {"[mi=_NEXT no bracket", "Start menu item found, but no end ']'!\n"},
-        {"[mi=_NEXT]no end tag", "Start menu item found, but no end tag '[/mi]'!\n"},
-        {"[music=a.mod no bracket", "Start music found, but no end ']'!\n"},
-        {"[music=a.mod]no end tag[/mi]", "Start music found, but no end tag '[/music]'!\n"},
-        {"[col=1 1 1 1", "Start text color found, but no end ']'!\n"},
-    };
-    for (const auto& c : cases) {
-        tagResult r = tagAt(c.text);
-        EXPECT_EQ(r.result, TAG_NONE) << c.text;
-        EXPECT_EQ(r.length, -7) << c.text; // untouched
-        EXPECT_EQ(r.value, "untouched") << c.text;
-        EXPECT_EQ(r.err, c.err) << c.text;
-    }
-    tagResult bkg = tagAt("[bkg=x.ppm");
-    EXPECT_EQ(bkg.result, TAG_NONE);
-    EXPECT_EQ(std::count(bkg.err.begin(), bkg.err.end(), '\n'), 1);
-    // The closing tag must lie behind the first ']', not inside the value.
-    EXPECT_EQ(tagAt("[mi=[/mi]]x").result, TAG_NONE);
-}
-
-TEST(Markup, PlainTextIsNoTagAndSaysNothing)
-{
+    EXPECT_EQ(tagAt("[col=" + std::string(255, 'c') + "]").value, std::string(255, 'c'));
+    tagResult unbounded = tagAt("[mi=" + std::string(5000, 'v') + "]x[/mi]", 0); // no buffer, no limit
+    EXPECT_EQ(std::make_tuple(unbounded.result, unbounded.length, unbounded.err), std::make_tuple(TAG_MI, 5005, ""));
     for (const char* text : {"[MI=x]y[/MI]", "[ mi=x]y[/mi]", "[ni]", "[h1]", "[/mi", "[col", "[", "x[/mi]", ""}) {
         tagResult r = tagAt(text);
         EXPECT_EQ(r.result, TAG_NONE) << text;
@@ -93,15 +65,18 @@ TEST(Markup, PlainTextIsNoTagAndSaysNothing)
     }
 }
 
-// --- value length limit ---
-TEST(Markup, A255CharacterValueFitsA256ByteBufferA256OneIsRefused)
+// A scope's remembered searches hold for its own text only: after it, a text further on in
+// memory is searched afresh.
+TEST(Markup, SearchesOutsideAScopeAreFresh)
 {
-    EXPECT_EQ(tagAt("[col=" + std::string(255, 'c') + "]").value, std::string(255, 'c'));
-    std::string value(256, 'c');
-    tagResult r = tagAt("[bkg=" + value + "]tail");
-    EXPECT_EQ(r.result, TAG_NONE);
-    EXPECT_EQ(r.length, -7);
-    EXPECT_EQ(r.err, "Tag to long! (" + value + "]tail)\n");
+    static char memory[32] = "[mi=a";
+    snprintf(memory + 16, 16, "[mi=b]c[/mi]");
+    testing::internal::CaptureStderr();
+    tagTextBegin(memory, 0);
+    EXPECT_EQ(isTag(memory, nullptr, nullptr, 0), TAG_NONE);
+    tagTextEnd();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(isTag(memory + 16, nullptr, nullptr, 0), TAG_MI);
 }
 
 TEST(Markup, CopyTagTextNeedsRoomForTheTerminator)
@@ -113,4 +88,20 @@ TEST(Markup, CopyTagTextNeedsRoomForTheTerminator)
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Tag to long! (ab]xy)\n");
     EXPECT_EQ(copyTagText(destination, "[col=ab]", 5, 7, 3), 1);
     EXPECT_STREQ(destination, "ab");
+}
+
+TEST(Markup, LeadingBackgroundTag)
+{
+    struct { const char* text; bool found; std::string name; int rest; } cases[] = {
+        {"[bkg=sky.ppm][h1]T", true, "sky.ppm", 13}, {"[bkg=]x", true, "", 6},
+        {"[bkg=sky.ppm", true, "", -1}, {" [bkg=a]", false, "", -1}, {"[col=a]", false, "", -1},
+    };
+    for (auto c : cases) {
+        leadingTag tag;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(leadingBackground(c.text, &tag), c.found) << c.text;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.text; // says nothing
+        EXPECT_EQ(std::string(tag.name ? tag.name : "", (size_t)tag.length), c.name) << c.text;
+        EXPECT_EQ(tag.rest ? tag.rest - c.text : -1, c.rest) << c.text;
+    }
 }

@@ -1,72 +1,44 @@
-// Page and article navigation over a small hand-built catalogue: pages stop at both ends,
-// articles wrap in a ring and start at page 0, every move asks for a redraw, and an empty
-// catalogue or a page-less article never moves the position out of range.
+// Page and article navigation over a hand-built catalogue of 3, 1 and 5 pages: pages stop
+// at both ends, articles wrap in a ring and start at page 0, opening an article by index,
+// every move asks for a redraw, and an empty catalogue or a page-less article never moves
+// the position out of range.
 #include "app/screen.h"
 #include "app/view.h"
 #include "content/catalogue.h"
 #include "text/navigation.h"
 #include <gtest/gtest.h>
 
-namespace {
+static articleEntry table[3];
+static void openOne() { openArticle(1); }
+static void openNone() { openArticle(3); }
 
-class Navigation : public ::testing::Test {
-protected:
-    articleEntry table[3] = {};
-
-    void SetUp() override
-    {
-        int pages[3] = {3, 1, 5};
-        for (int i = 0; i < 3; i++) table[i].numberOfPages = pages[i];
-        articleArray = table;
-        articles = 3;
-        currentArticle = currentPage = firstrun = 0;
-    }
-    void TearDown() override
-    {
-        articleArray = nullptr;
-        articles = currentArticle = currentPage = 0;
-    }
-    // Runs op from (article, page) and checks where it lands and that it asked for a redraw.
-    void expectMove(void (*op)(), int article, int page, int toArticle, int toPage)
-    {
-        currentArticle = article, currentPage = page, firstrun = 0;
-        op();
-        EXPECT_EQ(currentArticle, toArticle);
-        EXPECT_EQ(currentPage, toPage);
-        EXPECT_EQ(firstrun, 1);
-    }
-};
-
-// --- pages and articles ---
-TEST_F(Navigation, PagesStopAtBothEndsArticlesWrapAndStartAtPageZero)
+// Regression: an article without a page table (zero pages) sent the next-page operation to
+// page -1. Regression: with no articles the previous-article operation set currentArticle
+// to -1 and the next-page operation read the empty table.
+TEST(Navigation, EveryMoveLandsInRangeAndAsksForARedraw)
 {
-    expectMove(showNextPage, 0, 1, 0, 2);
-    expectMove(showNextPage, 0, 2, 0, 2); // last page: stays, does not go on to the next article
-    expectMove(showPrevPage, 0, 0, 0, 0);
-    expectMove(showNextArticle, 2, 4, 0, 0);
-    expectMove(showPrevArticle, 0, 2, 2, 0);
-    expectMove(showPrevArticle, 2, 0, 1, 0);
-    articles = 1; // one article stays but goes back to its first page
-    expectMove(showNextArticle, 0, 2, 0, 0);
-    expectMove(showPrevArticle, 0, 1, 0, 0);
+    struct { void (*op)(); int articles, pagesOf1, article, page, toArticle, toPage; } cases[] = {
+        {showNextPage, 3, 1, 0, 1, 0, 2},     {showNextPage, 3, 1, 0, 2, 0, 2}, // stays on the last page
+        {showPrevPage, 3, 1, 0, 0, 0, 0},     {showPrevPage, 3, 1, 0, 2, 0, 1},
+        {showNextArticle, 3, 1, 2, 4, 0, 0},  {showNextArticle, 3, 1, 0, 2, 1, 0},
+        {showPrevArticle, 3, 1, 0, 2, 2, 0},  {showPrevArticle, 3, 1, 2, 0, 1, 0},
+        {showNextArticle, 1, 1, 0, 2, 0, 0},  {showPrevArticle, 1, 1, 0, 1, 0, 0}, // one article: its page 0
+        {openOne, 3, 1, 2, 4, 1, 0},          {openNone, 3, 1, 2, 4, 2, 4},
+        {showNextPage, 3, 0, 1, 0, 1, 0},
+        {showNextPage, 0, 1, 0, 0, 0, 0},     {showPrevPage, 0, 1, 0, 0, 0, 0},
+        {showNextArticle, 0, 1, 0, 0, 0, 0},  {showPrevArticle, 0, 1, 0, 0, 0, 0},
+    };
+    for (auto c : cases) {
+        table[0].numberOfPages = 3, table[1].numberOfPages = c.pagesOf1, table[2].numberOfPages = 5;
+        articleArray = c.articles ? table : nullptr, articles = c.articles;
+        currentArticle = c.article, currentPage = c.page, firstrun = 0;
+        c.op();
+        EXPECT_EQ(currentArticle, c.toArticle) << "case from " << c.article << "/" << c.page;
+        EXPECT_EQ(currentPage, c.toPage) << "case from " << c.article << "/" << c.page;
+        EXPECT_EQ(firstrun, c.op == openNone ? 0 : 1);
+    }
+    articleArray = table, articles = 3;
+    EXPECT_FALSE(openArticle(-1));
+    EXPECT_TRUE(openArticle(0));
+    articleArray = nullptr, articles = currentArticle = currentPage = 0;
 }
-
-// Regression: an article without a page table (zero pages) sent the next-page operation
-// to page -1, which the renderer would index with.
-TEST_F(Navigation, ArticleWithoutPagesStaysOnPageZero)
-{
-    table[1].numberOfPages = 0;
-    expectMove(showNextPage, 1, 0, 1, 0);
-}
-
-// --- nothing loaded ---
-// Regression: with no articles the previous-article operation set currentArticle to -1
-// and the next-page operation read the empty table.
-TEST_F(Navigation, EmptyCatalogueChangesNothingButAsksForARedraw)
-{
-    articles = 0;
-    articleArray = nullptr;
-    for (auto op : {showNextPage, showPrevPage, showNextArticle, showPrevArticle}) expectMove(op, 0, 0, 0, 0);
-}
-
-} // namespace

@@ -1,7 +1,7 @@
 // Checks every loaded article with the viewer's own tag reader and row layout: link and tune
 // targets, tags, rows and pages as the viewer makes them, and characters the font can't show.
 #include "checks.h"
-#include "app/composition.h"
+#include "text/title.h"
 #include "content/catalogue.h"
 #include "content/directories.h"
 #include "findings.h"
