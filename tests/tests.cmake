@@ -63,3 +63,9 @@ if(NOT PAGOVIA_SANITIZE)
       ENVIRONMENT "PAGOVIA_SOURCE=${CMAKE_SOURCE_DIR};PAGOVIA_BUILD=${CMAKE_BINARY_DIR};SDL_AUDIODRIVER=dummy")
   endforeach()
 endif()
+
+# The scripted protocol peer that the music tests start in place of a player; building the
+# tests builds the player too.
+add_executable(music_peer tests/music/music_peer.cpp)
+target_link_libraries(music_peer PRIVATE pagovia_core)
+add_dependencies(pagovia_tests music_peer tunedeck)

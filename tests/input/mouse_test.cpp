@@ -210,8 +210,8 @@ TEST_F(MouseCallbacks, SongSelectionsAreAllHandledInIndexOrder)
     sandbox box;
     sandboxOpen(&box);
     numberOfSongs = 2;
-    snprintf(songNames[0], sizeof songNames[0], "\"Songs/a.mod\"");
-    snprintf(songNames[1], sizeof songNames[1], "\"Songs/b.mod\"");
+    snprintf(songNames[0], sizeof songNames[0], "Songs/a.mod");
+    snprintf(songNames[1], sizeof songNames[1], "Songs/b.mod");
     loadingSong = changeSong = currentSong = 0;
     addPageItem(rect(0, 100, 100, 200, "b.mod", 1));
     addPageItem(rect(0, 100, 100, 200, "a.mod", 0)); // no article of that name: a song

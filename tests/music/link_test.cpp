@@ -4,7 +4,7 @@
 // choosing a tune, no tunes, and shutdown with healthy and hung players.
 #include "app/composition.h"
 #include "app/screen.h"
-#include "app/songstart.h"
+#include "music/songstart.h"
 #include "content/directories.h"
 #include "music/link.h"
 #include "music/sandbox.h"

@@ -8,7 +8,7 @@
 //   late:MS       take one request, report 2 to "demoport" first, answer MS ms later
 //   hold:MS       take one request, keep it MS ms unanswered, then hang up
 //   sleep:MS
-#include "music/link.h"
+#include "music/protocol.h"
 #include "platform/ports.h"
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +29,7 @@ static void logLine(const char* fmt, int a, int b = 0)
 static int report(int code)
 {
     musicMessage msg = newMusicMessage(code);
-    int c = portPut("demoport", &msg, sizeof msg, 2000);
+    int c = portPut(HANDLER_PORT, &msg, sizeof msg, 2000);
     int answer = (c >= 0 && portAwaitReply(c, &msg, sizeof msg, 2000)) ? msg.command : -1;
     logLine("report %d -> %d", code, answer);
     return answer;
@@ -57,7 +57,7 @@ static void step(const char* s)
     int c;
     if (strncmp(s, "log:", 4) == 0) logFile = fopen(s + 4, "a");
     else if (strcmp(s, "own") == 0) {
-        if (!portCreate(&port, "musicplayerport")) exit(3);
+        if (!portCreate(&port, PLAYER_PORT)) exit(3);
     } else if (strncmp(s, "report:", 7) == 0) report(atoi(s + 7));
     else if (strncmp(s, "serve:", 6) == 0) {
         for (int k = atoi(s + 6); k > 0; k--)

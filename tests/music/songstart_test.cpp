@@ -4,7 +4,7 @@
 // the next tune, a missing player and an empty song list.
 #include "app/composition.h"
 #include "app/screen.h"
-#include "app/songstart.h"
+#include "music/songstart.h"
 #include "content/directories.h"
 #include "music/link.h"
 #include "music/sandbox.h"
@@ -40,8 +40,8 @@ struct SongStart : ::testing::Test {
 TEST_F(SongStart, AnnouncesStartsAndMovesOnFromAPlayerThatDidNotPlay)
 {
     const char* hostile = "a \"b\";touch pwned;$(id)`x`|&.mod";
-    snprintf(songNames[2], sizeof songNames[2], "\"Songs/mods/x.mod\"");
-    snprintf(songNames[3], sizeof songNames[3], "\"Songs/%s\"", hostile);
+    snprintf(songNames[2], sizeof songNames[2], "Songs/mods/x.mod");
+    snprintf(songNames[3], sizeof songNames[3], "Songs/%s", hostile);
     struct {
         int song, loading; // before
         int started;       // the index the player gets
