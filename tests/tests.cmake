@@ -64,8 +64,5 @@ if(NOT PAGOVIA_SANITIZE)
   endforeach()
 endif()
 
-# The scripted protocol peer that the music tests start in place of a player; building the
-# tests builds the player too.
-add_executable(music_peer tests/music/music_peer.cpp)
-target_link_libraries(music_peer PRIVATE pagovia_core)
-add_dependencies(pagovia_tests music_peer tunedeck)
+# The music tests start the real player built beside them.
+add_dependencies(pagovia_tests tunedeck)
