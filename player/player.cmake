@@ -5,8 +5,3 @@ target_link_libraries(tunedeck PRIVATE pagovia_core PkgConfig::SDL2 PkgConfig::O
 add_custom_command(TARGET tunedeck POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/demo/musicplayer
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tunedeck> ${CMAKE_BINARY_DIR}/demo/musicplayer/tunedeck)
-
-# The scripted protocol peer that the music tests talk to in place of a player.
-add_executable(music_peer ${CMAKE_SOURCE_DIR}/tests/music/music_peer.cpp)
-target_link_libraries(music_peer PRIVATE pagovia_core)
-add_dependencies(pagovia_tests music_peer tunedeck)

@@ -1,7 +1,7 @@
 // tunedeck: plays one tracker module (anything libopenmpt reads) through SDL2 audio. While it
-// plays it owns "musicplayerport" in its viewer's port directory and answers there at once;
-// it tells the viewer's "demoport" when the tune plays (0) and when it has ended (2), then exits.
-#include "music/link.h"
+// plays it owns PLAYER_PORT in its viewer's port directory and answers there at once; it
+// tells the viewer's HANDLER_PORT when the tune plays and when it has ended, then exits.
+#include "music/protocol.h"
 #include "platform/ports.h"
 #include <SDL.h>
 #include <atomic>
@@ -15,8 +15,6 @@
 #include <unistd.h>
 #include <vector>
 
-static const char PLAYER_PORT[] = "musicplayerport";
-static const char VIEWER_PORT[] = "demoport";
 static const long MAX_TUNE_BYTES = 64L << 20; // far beyond any module; guards memory
 static const int REPORT_TIMEOUT_MS = 2000;
 static const int PORT_HANDOVER_MS = 2000;     // a previous player may still be letting go
@@ -126,11 +124,11 @@ static SDL_AudioDeviceID openAudio(openmpt_module* mod)
 static int report(int code)
 {
     musicMessage msg = newMusicMessage(code);
-    int c = portPut(VIEWER_PORT, &msg, sizeof msg, REPORT_TIMEOUT_MS);
+    int c = portPut(HANDLER_PORT, &msg, sizeof msg, REPORT_TIMEOUT_MS);
     return c >= 0 && portAwaitReply(c, &msg, sizeof msg, REPORT_TIMEOUT_MS);
 }
 
-// Answers every queued request at once; returns 1 if one of them said stop (2).
+// Answers every queued request at once; returns 1 if one of them said stop.
 static int serve(namedPort* port)
 {
     int stop = 0;
@@ -141,8 +139,8 @@ static int serve(namedPort* port)
             portRefuse(c);
             continue;
         }
-        if (msg.command == 2) stop = 1;
-        if (msg.command == -1) msg.command = 0; // -1 would read as "no player"
+        if (msg.command == MUSIC_STOP) stop = 1;
+        if (msg.command == MUSIC_NO_ANSWER) msg.command = 0; // would read as "no player"
         portReply(c, &msg, sizeof msg);
     }
     return stop;
@@ -183,12 +181,12 @@ static int play(openmpt_module* mod)
         return stopRequested() ? 0 : 1;
     }
     SDL_PauseAudioDevice(dev, 0);
-    report(0);
+    report(MUSIC_PLAYING);
     while (!tuneEnded && !stopRequested()) {
         if (portWait(&port, WATCH_INTERVAL_MS) > 0 && serve(&port)) break;
     }
     SDL_CloseAudioDevice(dev);
-    report(2);
+    report(MUSIC_ENDED);
     serve(&port); // whoever asked while we reported still gets an answer
     portDelete(&port);
     return 0;

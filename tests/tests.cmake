@@ -63,3 +63,6 @@ if(NOT PAGOVIA_SANITIZE)
       ENVIRONMENT "PAGOVIA_SOURCE=${CMAKE_SOURCE_DIR};PAGOVIA_BUILD=${CMAKE_BINARY_DIR};SDL_AUDIODRIVER=dummy")
   endforeach()
 endif()
+
+# The music tests start the real player built beside them.
+add_dependencies(pagovia_tests tunedeck)

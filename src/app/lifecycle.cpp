@@ -50,8 +50,8 @@ static void windowClosing() { clearPointer(); }
 // outlive the viewer, none of it needing X.
 static void stopMusic()
 {
-    SendMessage("musicplayerport", 2);
-    SendMessage("demoport", -1);
+    SendMessage(PLAYER_PORT, MUSIC_STOP);
+    SendMessage(HANDLER_PORT, MUSIC_FINISH);
     stopMusicHandler();
 }
 
@@ -111,12 +111,12 @@ static void endWithStatus(int status)
 {
     clearPointer();
     freePointers();
-    SendMessage("musicplayerport", 2);
+    SendMessage(PLAYER_PORT, MUSIC_STOP);
     cleanupMenus();
     cleanupBackgrounds();
     cleanupArticles();
     freePrefs();
-    SendMessage("demoport", -1);
+    SendMessage(HANDLER_PORT, MUSIC_FINISH);
     stopMusicHandler();
     fflush(stdout);
     exit(status);

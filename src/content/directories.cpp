@@ -127,19 +127,33 @@ int readBackgrounds()
                             cleanupBackgrounds);
 }
 
-// An entry is the quoted relative path, "\"Songs/<name>\"", which must fit 63 characters.
+// The entries sort as their quoted forms ("\"Songs/<name>\"") compare with strcmp, the order
+// tunes have always had: past its end an entry reads on as its closing quote, so "a b" and
+// "a!" come before "a" (blank and '!' are below the quote).
+static int songOrder(const char* a, const char* b)
+{
+    while (*a && *a == *b) a++, b++;
+    if (*a && *b) return (unsigned char)*a - (unsigned char)*b;
+    if (!*a && !*b) return 0;
+    int aEnds = !*a;
+    unsigned char c = aEnds ? *b : *a;
+    return aEnds == (c >= '"') ? -1 : 1;
+}
+
+// An entry is the plain relative path, "Songs/<name>", with room left for the two quotes of
+// a command line: at most 55 characters of name.
 static void addSong(const char* name, void* user)
 {
     int* ignored = (int*)user;
     char carried[64];
-    int n = snprintf(carried, sizeof carried, "\"Songs/%s\"", name);
-    if (n < 0 || n >= (int)sizeof carried) {
+    int n = snprintf(carried, sizeof carried, "Songs/%s", name);
+    if (n < 0 || n + 2 >= (int)sizeof carried) {
         report("Songs", 0, REPORT_WARNING, "tune-name-length", "Tune name longer than %d characters, skipped: %s",
                (int)sizeof carried - 9, name);
         return;
     }
     if (numberOfSongs == MAX_SONGS) {
-        if (strcmp(carried, songNames[MAX_SONGS - 1]) > 0) {
+        if (songOrder(carried, songNames[MAX_SONGS - 1]) > 0) {
             (*ignored)++;
             return;
         }
@@ -153,7 +167,7 @@ static void addSong(const char* name, void* user)
             memcpy(songNames[j], carried, sizeof carried);
             return;
         }
-        if (strcmp(carried, songNames[j]) < 0) {
+        if (songOrder(carried, songNames[j]) < 0) {
             char displaced[64];
             memcpy(displaced, songNames[j], sizeof displaced);
             memcpy(songNames[j], carried, sizeof carried);
@@ -177,7 +191,7 @@ int readSongNames()
 int findSong(const char* fileName)
 {
     char key[74] = {};
-    int n = snprintf(key, sizeof key, "\"Songs/%s\"", fileName);
+    int n = snprintf(key, sizeof key, "Songs/%s", fileName);
     if (n < 0 || (size_t)n >= sizeof key) return -1;
     int count = numberOfSongs < MAX_SONGS ? numberOfSongs : MAX_SONGS;
     for (int i = 0; i < count; i++)

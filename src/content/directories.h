@@ -8,7 +8,7 @@ extern my_texture* menuArray;       // MAX_MENUS records sorted by name; empty n
 extern int menus;
 extern my_texture* backgroundArray; // MAX_BACKGROUNDS records in listing order
 extern int backgrounds;
-extern char songNames[MAX_SONGS][64]; // "\"Songs/<file>\"", sorted by strcmp
+extern char songNames[MAX_SONGS][64]; // "Songs/<file>", sorted as their quoted forms
 extern int numberOfSongs;
 
 int readMenus();

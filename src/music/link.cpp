@@ -1,5 +1,5 @@
-// Owns the playback state and the protocol with the player: the record on the wire, the
-// handler task behind "demoport" and the next, previous and chosen tune operations.
+// Owns the playback state and the viewer's side of the protocol with the player: the sends,
+// the handler task behind HANDLER_PORT and the next, previous and chosen tune operations.
 // Only this file and the song start change the three playback atomics.
 #include "music/link.h"
 #include "app/clock.h"
@@ -30,8 +30,6 @@ static const int STOP_GRACE_MS = 1000;
 static const int TERM_GRACE_MS = 500;
 // Shutdown gives the players this long to end after SIGTERM, then kills them.
 static const int PLAYER_EXIT_MS = 1000;
-static const char PLAYER_PORT[] = "musicplayerport";
-static const char HANDLER_PORT[] = "demoport";
 
 static std::thread handlerThread;
 static std::mutex handlerPortLock; // guards handlerPort against a wake-up while it is deleted
@@ -71,22 +69,10 @@ int wrapSongIndex(long long index)
     return (int)(r < 0 ? r + n : r);
 }
 
-// The entry without its enclosing quotes, with or without the directory part.
-static void unquote(const char* text, char* out, size_t size)
+const char* songFileName(const char* entry)
 {
-    size_t n = strlen(text);
-    if (n >= 2 && text[0] == '"' && text[n - 1] == '"') text++, n -= 2;
-    snprintf(out, size, "%.*s", (int)n, text);
-}
-
-void songPath(const char* entry, char* out, size_t size) { unquote(entry, out, size); }
-
-void songFileName(const char* entry, char* out, size_t size)
-{
-    char path[MUSIC_PATH_SIZE];
-    unquote(entry, path, sizeof path);
-    const char* slash = strrchr(path, '/');
-    snprintf(out, size, "%s", slash ? slash + 1 : path);
+    const char* slash = strrchr(entry, '/');
+    return slash ? slash + 1 : entry;
 }
 
 int SafePutToPort(musicMessage* msg, const char* portName, int* replyConnection)
@@ -101,11 +87,11 @@ static int exchange(const char* portName, int command, const char* text)
     if (text) snprintf(msg.messageText, sizeof msg.messageText, "%s", text);
     auto start = std::chrono::steady_clock::now();
     int connection;
-    if (!SafePutToPort(&msg, portName, &connection)) return -1;
+    if (!SafePutToPort(&msg, portName, &connection)) return MUSIC_NO_ANSWER;
     auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     int left = REPLY_TIMEOUT_MS - (int)spent.count();
-    if (!portAwaitReply(connection, &msg, sizeof msg, left > 0 ? left : 0)) return -1;
-    if (!isMusicMessage(&msg)) return -1;
+    if (!portAwaitReply(connection, &msg, sizeof msg, left > 0 ? left : 0)) return MUSIC_NO_ANSWER;
+    if (!isMusicMessage(&msg)) return MUSIC_NO_ANSWER;
     return msg.command;
 }
 
@@ -139,20 +125,20 @@ int handleMusicRecord(musicMessage* msg, int apply)
     if (!apply) return 0;
     std::lock_guard<std::mutex> hold(playerLock);
     switch (msg->command) {
-    case 0:
+    case MUSIC_PLAYING:
         loadingSong = 0;
         player.reported = 1;
         failuresInARow = 0;
         toldAllFailed = 0;
         break;
-    case 2:
+    case MUSIC_ENDED:
         // Only the running player's first end counts: its exit, which follows, does not.
         if (player.pid && !player.ended) {
             player.ended = 1;
             countEnd(0);
         }
         break;
-    case -1: return 1;
+    case MUSIC_FINISH: return 1;
     default: break;
     }
     return 0;
@@ -230,7 +216,7 @@ static int superviseStop()
         pid = player.stopAsked && !player.stopSent && !player.ended ? player.pid : 0;
         if (pid) player.stopSent = 1;
     }
-    int answered = pid && SendMessage(PLAYER_PORT, 2) != -1;
+    int answered = pid && SendMessage(PLAYER_PORT, MUSIC_STOP) != MUSIC_NO_ANSWER;
     std::lock_guard<std::mutex> hold(playerLock);
     int64_t now = nowMs();
     if (pid && player.pid == pid) {
@@ -321,34 +307,41 @@ void announceSong(const char* fileName)
     if (mode == MODE_MAGAZINE) getTimeWithStatus(CLOCK_PAUSE);
 }
 
-static void announceEntry(int index)
-{
-    char name[MUSIC_PATH_SIZE];
-    songFileName(songNames[wrapSongIndex(index)], name, sizeof name);
-    announceSong(name);
-}
-
 // Whether a player runs whose end is still to come (playerLock held). Such a player is
 // asked to stop and its end moves currentSong; otherwise the wanted tune is asked for at
 // once. Nothing here waits for the player: the handler sends the stop.
 static int playerToEnd() { return player.pid && !player.ended; }
+
+// No player to end: currentSong becomes wanted(currentSong) and the next frame starts it
+// (playerLock held).
+template <typename F> static void requestTune(F wanted)
+{
+    loadingSong = 0;
+    changeSong = 1;
+    updateSong(wanted);
+}
+
+// A player's end is awaited: the handler is woken to send the stop (if one was asked for)
+// and the info line names the tune at once; the end report then moves currentSong on.
+static void awaitEnd(std::unique_lock<std::mutex>& hold, const char* fileName)
+{
+    loadingSong = 1;
+    hold.unlock();
+    wakeHandler();
+    announceSong(fileName);
+}
+
+static const char* entryName(int index) { return songFileName(songNames[wrapSongIndex(index)]); }
 
 void playNextMusic()
 {
     if (numberOfSongs <= 0) return;
     std::unique_lock<std::mutex> hold(playerLock);
     int32_t current = currentSong.load();
-    if (loadingSong.load() == 0 && !playerToEnd()) {
-        loadingSong = 0;
-        changeSong = 1;
-        updateSong([](int32_t s) { return (int32_t)wrapSongIndex((long long)s + 1); });
-        return;
-    }
+    if (loadingSong.load() == 0 && !playerToEnd())
+        return requestTune([](int32_t s) { return (int32_t)wrapSongIndex((long long)s + 1); });
     if (loadingSong.load() == 0) askStop();
-    loadingSong = 1;
-    hold.unlock();
-    wakeHandler();
-    announceEntry(current + 1);
+    awaitEnd(hold, entryName(current + 1));
 }
 
 void playPrevMusic()
@@ -356,43 +349,22 @@ void playPrevMusic()
     if (numberOfSongs <= 0) return;
     std::unique_lock<std::mutex> hold(playerLock);
     int32_t current = currentSong.load();
-    if (!playerToEnd()) {
-        loadingSong = 0;
-        changeSong = 1;
-        updateSong([](int32_t s) { return (int32_t)wrapSongIndex((long long)s - 1); });
-        return;
-    }
+    if (!playerToEnd()) return requestTune([](int32_t s) { return (int32_t)wrapSongIndex((long long)s - 1); });
     askStop();
-    loadingSong = 1;
     currentSong.fetch_sub(2); // the player's end adds 1 back
-    hold.unlock();
-    wakeHandler();
-    announceEntry(current - 1);
+    awaitEnd(hold, entryName(current - 1));
 }
 
 void playSongByName(const char* fileName)
 {
     if (numberOfSongs <= 0 || loadingSong.load() == 1) return;
-    char key[74] = {};
-    int n = snprintf(key, sizeof key, "\"Songs/%s\"", fileName);
-    if (n < 0 || (size_t)n >= sizeof key) return;
-    int count = numberOfSongs < MAX_SONGS ? numberOfSongs : MAX_SONGS;
-    int i = 0;
-    while (i < count && strcmp(songNames[i], key) != 0) i++;
-    if (i == count) return;
+    int i = findSong(fileName);
+    if (i < 0) return;
     std::unique_lock<std::mutex> hold(playerLock);
-    if (!playerToEnd()) {
-        loadingSong = 0;
-        changeSong = 1;
-        currentSong = i;
-        return;
-    }
+    if (!playerToEnd()) return requestTune([i](int32_t) { return (int32_t)i; });
     currentSong = i - 1; // the player's end adds 1
     askStop();
-    loadingSong = 1;
-    hold.unlock();
-    wakeHandler();
-    announceSong(fileName);
+    awaitEnd(hold, fileName);
 }
 
 int musicAvailable() { return !musicOff; }
@@ -420,7 +392,7 @@ int startMusicHandler()
 void stopMusicHandler()
 {
     if (handlerThread.joinable()) {
-        // Normally the finish request on "demoport" has ended the handler already; this
+        // Normally the finish request on HANDLER_PORT has ended the handler already; this
         // wake-up covers a request that never arrived, or a handler busy with a flood.
         handlerStopping = 1;
         wakeHandler();

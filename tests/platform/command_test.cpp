@@ -1,35 +1,34 @@
-// The background command service: splitting the player line (hostile tune names come out
-// byte for byte), the child's standard streams, reaping, and ending children at shutdown.
+// The background command service: splitting the player's command line (hostile tune names
+// come out byte for byte), the child's standard streams, reaping, and ending children.
 #include "music/sandbox.h"
-#include "platform/command.h"
 #include <atomic>
-#include <dirent.h>
-#include <gtest/gtest.h>
+#include <sys/wait.h>
 
 namespace {
 
-// Hostile tune names come out byte for byte; only one enclosing pair of quotes is removed.
 TEST(CommandLine, ArgumentIsTheRestWithoutItsEnclosingQuotes)
 {
-    auto expectArgument = [](const std::string& rest, const std::string& argument) {
-        std::string line = "run <>NIL: musicplayer/tunedeck " + rest;
-        commandLine c;
-        ASSERT_EQ(1, parseCommandLine(line.c_str(), &c)) << line;
-        EXPECT_STREQ("musicplayer/tunedeck", c.program);
-        EXPECT_EQ(1, c.hasArgument) << line;
-        EXPECT_EQ(argument, c.argument) << line;
-    };
+    std::pair<std::string, std::string> cases[] = {
+        {"\"\"x\"\"", "\"x\""}, {"\"\"", ""}, {"\"", "\""} /* a lone quote encloses nothing */, {"\"open", "\"open"}};
+    std::vector<std::pair<std::string, std::string>> all(std::begin(cases), std::end(cases));
     for (std::string n : {"Songs/a b  c.mod", "Songs/\"quoted\".mod", "Songs/x; rm -rf ~ ;.mod",
                           "Songs/$(touch pwned)`id`|&<>*?.mod", "Songs/\"", "Songs/ trailing "})
-        expectArgument("\"" + n + "\"", n);
-    expectArgument("\"\"x\"\"", "\"x\"");
-    expectArgument("\"\"", "");
-    expectArgument("\"", "\""); // a lone quote encloses nothing
-    expectArgument("\"open", "\"open");
+        all.push_back({"\"" + n + "\"", n});
+    for (auto& [rest, argument] : all) {
+        commandLine c;
+        ASSERT_EQ(1, parseCommandLine(("run <>NIL: musicplayer/tunedeck " + rest).c_str(), &c)) << rest;
+        EXPECT_STREQ("musicplayer/tunedeck", c.program);
+        EXPECT_EQ(1, c.hasArgument);
+        EXPECT_EQ(argument, c.argument) << rest;
+    }
     commandLine c; // without the run word and the redirection
     ASSERT_EQ(1, parseCommandLine("prog plain words", &c));
     EXPECT_STREQ("prog", c.program);
     EXPECT_STREQ("plain words", c.argument);
+    for (int n : {1023, 1024}) { // each part keeps room for its terminator
+        EXPECT_EQ(n < 1024, parseCommandLine(("p " + std::string(n, 'x')).c_str(), &c)) << n;
+        EXPECT_EQ(n < 1024, parseCommandLine(std::string(n, 'x').c_str(), &c)) << n;
+    }
 }
 
 struct Command : ::testing::Test {
@@ -38,29 +37,11 @@ struct Command : ::testing::Test {
     void TearDown() override { sandboxClose(&box); }
 };
 
-// Zombie children of this process.
-int zombies()
-{
-    int n = 0;
-    DIR* d = opendir("/proc");
-    while (dirent* e = readdir(d)) {
-        std::string stat = readFile(std::string("/proc/") + e->d_name + "/stat");
-        size_t end = stat.rfind(')');
-        char state;
-        int ppid;
-        if (end != std::string::npos && sscanf(stat.c_str() + end + 1, " %c %d", &state, &ppid) == 2 &&
-            ppid == getpid() && state == 'Z')
-            n++;
-    }
-    closedir(d);
-    return n;
-}
-
-// Input and output go to the null device, standard error stays ours (a player's complaint
-// reaches the user); the child is told whose ports to use and its end is reported once.
 std::atomic<int> endsTold{0};
 void countEnd(int) { endsTold++; }
 
+// Input and output go to the null device, standard error stays ours (a player's complaint
+// reaches the user); the child is told whose ports to use and its end is reported once.
 TEST_F(Command, ChildrenGetNullIoOurStderrThePortOwnerAndLeaveNoZombie)
 {
     writeScript("show", "a=$(readlink /proc/$$/fd/0); b=$(readlink /proc/$$/fd/1); c=$(readlink /proc/$$/fd/2); "
@@ -73,7 +54,7 @@ TEST_F(Command, ChildrenGetNullIoOurStderrThePortOwnerAndLeaveNoZombie)
               readFile("streams"));
     EXPECT_EQ(5, endsTold);
     EXPECT_EQ(0, signalCommand(getppid(), 0)); // only our own running children
-    EXPECT_TRUE(waitUntil([] { return zombies() == 0; }, 2000));
+    EXPECT_EQ(-1, waitpid(-1, nullptr, WNOHANG)); // every child reaped: not even a zombie left
 }
 
 TEST_F(Command, StopEndsChildrenEvenThoseIgnoringTerm)
@@ -85,7 +66,7 @@ TEST_F(Command, StopEndsChildrenEvenThoseIgnoringTerm)
     ASSERT_TRUE(waitUntil([] { return std::filesystem::exists("ready"); }));
     stopCommands(300);
     EXPECT_EQ(0, runningCommands());
-    EXPECT_TRUE(waitUntil([] { return zombies() == 0; }, 2000));
+    EXPECT_EQ(-1, waitpid(-1, nullptr, WNOHANG)); // every child reaped: not even a zombie left
 }
 
 } // namespace

@@ -18,10 +18,10 @@ inline void useArticleTable(articleEntry (&table)[3], int pages)
     articles = 3;
 }
 
-// The song list "\"Songs/t0.mod\"" .. "\"Songs/t<n-1>.mod\"".
+// The song list "Songs/t0.mod" .. "Songs/t<n-1>.mod".
 inline void useSongList(int n)
 {
     memset(songNames, 0, sizeof songNames);
-    for (int i = 0; i < n; i++) snprintf(songNames[i], sizeof songNames[i], "\"Songs/t%d.mod\"", i);
+    for (int i = 0; i < n; i++) snprintf(songNames[i], sizeof songNames[i], "Songs/t%d.mod", i);
     numberOfSongs = n;
 }

@@ -7,6 +7,7 @@
 #include "findings.h"
 #include "input/mouse.h"
 #include "input/selections.h"
+#include "music/link.h"
 #include "platform/report.h"
 #include "prefs/prefs.h"
 #include "text/layout.h"
@@ -398,8 +399,7 @@ void checkArticles(const pictureFacts& pictures)
 {
     std::vector<std::string> targets = linkCandidates(true, true), songs;
     for (int i = 0; i < numberOfSongs; i++) {
-        std::string entry = songNames[i];
-        if (entry.size() > 8) songs.push_back(entry.substr(7, entry.size() - 8));
+        songs.push_back(songFileName(songNames[i]));
     }
     for (int i = 0; articleArray && i < articles; i++) {
         articleEntry& a = articleArray[i];

@@ -7,6 +7,7 @@
 #include "findings.h"
 #include "input/mouse.h"
 #include "input/pointer.h"
+#include "music/link.h"
 #include "platform/dirlist.h"
 #include "platform/files.h"
 #include "app/screen.h"
@@ -55,8 +56,7 @@ std::vector<std::string> linkCandidates(bool withLinkWords, bool withSongs)
     for (int i = 0; articleArray && i < articles; i++) names.push_back(articleArray[i].name);
     for (int i = 0; withLinkWords && i < NUMBER_OF_LINK_WORDS; i++) names.push_back(LINK_WORDS[i]);
     for (int i = 0; withSongs && i < numberOfSongs; i++) {
-        std::string entry = songNames[i]; // "\"Songs/name\""
-        if (entry.size() > 8) names.push_back(entry.substr(7, entry.size() - 8));
+        names.push_back(songFileName(songNames[i]));
     }
     return names;
 }

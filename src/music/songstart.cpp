@@ -1,6 +1,6 @@
 // Owns the start of a player for a pending tune change, the first step of every frame,
 // and the announcement of that tune by its bare file name.
-#include "app/songstart.h"
+#include "music/songstart.h"
 #include "content/directories.h"
 #include "music/link.h"
 #include "platform/programs.h"
@@ -24,11 +24,8 @@ void startPendingSong()
     do {
         next = old < 0 ? (int32_t)(old + ((-(long long)old + n - 1) / n) * n) : old;
     } while (!currentSong.compare_exchange_weak(old, next));
-    const char* entry = songNames[next % n];
-    char name[MUSIC_PATH_SIZE], path[MUSIC_PATH_SIZE];
-    songFileName(entry, name, sizeof name);
-    songPath(entry, path, sizeof path);
-    announceSong(name);
+    const char* path = songNames[next % n];
+    announceSong(songFileName(path));
     loadingSong = 1;
     // A player that cannot be started at all is not retried every frame.
     startPlayer(playerProgram(), path);
