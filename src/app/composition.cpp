@@ -70,7 +70,7 @@ int findBackgroundIndex(const char* text)
 // The article on screen, or null when none is loaded: nothing then reads an article.
 static const articleEntry* shownArticle()
 {
-    if (!articleArray || currentArticle < 0 || currentArticle >= articles) return nullptr;
+    if (!layOutArticle(currentArticle)) return nullptr;
     const articleEntry* a = &articleArray[currentArticle];
     if (!a->text || !a->pages || a->numberOfPages < 1) return nullptr;
     return a;

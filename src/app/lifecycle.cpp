@@ -52,7 +52,7 @@ void loadMagazine()
     articleTitleColor = {1.0f, 1.0f, 1.0f, 1.0f};
     for (auto& entry : keyShortcuts) entry[0] = '\0';
     loadPrefs("prefs.txt");
-    readArticles();
+    readArticlesLayingOutLater(); // the rest are laid out in idle time (app/pacing)
     buildConstantMenuSelections();
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     TexInit(&texture[0], "Fonts/font4.pbm", 2);
