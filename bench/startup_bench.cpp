@@ -8,6 +8,8 @@
 // with pictures uploaded on demand and with idle time preloading them, the longest idle
 // call, and resident memory. Prints figures; asserts nothing.
 //     startup_bench [directory]     (default: a new directory under /tmp, removed after)
+// With PAGOVIA_BENCH_BEFORE naming a startup_bench built from older code, that code is timed
+// in the same run, interleaved, on the same magazines.
 #include "app/composition.h"
 #include "app/lifecycle.h"
 #include "app/pacing.h"
@@ -213,9 +215,9 @@ static std::string self() { return "/proc/" + std::to_string(getpid()) + "/exe";
 struct startup { double raw, context, load, frame, cpu; };
 
 // From the spawn of the process to its first frame.
-static startup runStartup(const fs::path& dir)
+static startup runStartup(const fs::path& dir, const std::string& program)
 {
-    std::string command = self() + " --startup " + dir.string() + " 2>/dev/null";
+    std::string command = program + " --startup " + dir.string() + " 2>/dev/null";
     startup r{};
     double spawned = nowMs(), done = 0, c0 = childrenCpuMs();
     FILE* p = popen(command.c_str(), "r");
@@ -242,14 +244,16 @@ static double decodeAll(const fs::path& dir, int pictures)
     return nowMs() - d0;
 }
 
-static void pagesTable(const fs::path& dir)
+static void pagesTable(const fs::path& dir, const char* before)
 {
     printf("\nfirst frame of a page with a new picture (40 pictures, %d pages: next article and links)\n", STEPS);
     printf("%-24s %8s %8s %8s %17s %10s %8s %8s %6s\n", "", "slowest", "median", "redrawn", "idle call (cpu)",
            "idle all", "resident", "peak", "upload");
     for (int round = 0; round < 2; round++)
-        for (bool preload : {false, true}) {
-            std::string command = self() + " --pages " + dir.string() + (preload ? " preload" : "") + " 2>/dev/null";
+        for (int variant = before ? 0 : 1; variant < 3; variant++) {
+            bool preload = variant == 2;
+            std::string command = (variant ? self() : std::string(before)) + " --pages " + dir.string() +
+                                  (preload ? " preload" : "") + " 2>/dev/null";
             double slowest = 0, median = 0, second = 0, slowestCpu = 0, medianCpu = 0, secondCpu = 0;
             double slice = 0, sliceCpu = 0, idle = 0;
             long rss = 0, hwm = 0;
@@ -261,7 +265,7 @@ static void pagesTable(const fs::path& dir)
                 fprintf(stderr, "child failed\n");
             if (p) pclose(p);
             printf("%-24s %6.1f ms %5.1f ms %5.1f ms %5.1f / %4.1f ms %7.1f ms %5ld MB %5ld MB %6d\n",
-                   preload ? "preloaded in idle time" : "uploaded on demand", slowest, median, second, slice, sliceCpu,
+                   variant == 0 ? "before" : preload ? "preloaded in idle time" : "uploaded on demand", slowest, median, second, slice, sliceCpu,
                    idle, rss, hwm, fresh);
             printf("%-24s %6.1f ms %5.1f ms %5.1f ms\n", "   CPU time", slowestCpu, medianCpu, secondCpu);
         }
@@ -271,6 +275,8 @@ int main(int argc, char** argv)
 {
     if (argc >= 3 && strcmp(argv[1], "--startup") == 0) return startupChild(argv[2]);
     if (argc >= 3 && strcmp(argv[1], "--pages") == 0) return pagesChild(argv[2], argc > 3);
+    const char* before = getenv("PAGOVIA_BENCH_BEFORE");
+    if (before && !*before) before = nullptr;
     bool own = argc < 2;
     fs::path root = own ? fs::temp_directory_path() / ("pagovia-startup-" + std::to_string(getpid())) : fs::path(argv[1]);
     fs::path tiny = root / "tiny";
@@ -293,13 +299,17 @@ int main(int argc, char** argv)
         std::string cat = "cat $(find " + dirs[m].string() + " -type f) > /dev/null";
         timeCommand(cat); // warm the page cache: every figure below reads from memory
         std::vector<double> cats, catCpus;
-        std::vector<startup> runs, tinyRuns;
+        std::vector<startup> runs, tinyRuns, beforeRuns, beforeTinyRuns;
         for (int i = 0; i < RUNS; i++) { // interleaved, so that the load weighs on all alike
+            if (before) {
+                beforeRuns.push_back(runStartup(dirs[m], before));
+                beforeTinyRuns.push_back(runStartup(tiny, before));
+            }
             double cpu = 0;
             cats.push_back(timeCommand(cat, &cpu));
             catCpus.push_back(cpu);
-            runs.push_back(runStartup(dirs[m]));
-            tinyRuns.push_back(runStartup(tiny));
+            runs.push_back(runStartup(dirs[m], self()));
+            tinyRuns.push_back(runStartup(tiny, self()));
         }
         double decode = decodeAll(dirs[m], PICTURE_COUNTS[m]);
         double c = *std::min_element(cats.begin(), cats.end());
@@ -322,8 +332,19 @@ int main(int argc, char** argv)
         double cc = *std::min_element(catCpus.begin(), catCpus.end()), sc = least(runs), tc = least(tinyRuns);
         printf("%-8s %5.1f ms %8s %6.1f ms %5.1f ms %5.1f ms %8.2fx %8.2fx   (CPU time of the processes, least of %d)\n",
                "  cpu", cc, "", sc, tc, sc - tc, (sc - tc) / cc, sc / cc, RUNS);
+        if (before) {
+            startup bs = best(beforeRuns), bt = best(beforeTinyRuns);
+            double bsi = inProcess(beforeRuns), bti = inProcess(beforeTinyRuns);
+            double bsc = least(beforeRuns), btc = least(beforeTinyRuns);
+            printf("%-8s %8s %8s %6.1f ms %5.1f ms %5.1f ms %8.2fx %8.2fx   (%.1f / %.1f / %.1f)\n", "  before", "", "",
+                   bs.raw, bt.raw, bs.raw - bt.raw, (bs.raw - bt.raw) / c, bs.raw / c, bs.context, bs.load, bs.frame);
+            printf("%-8s %8s %8s %6.1f ms %5.1f ms %5.1f ms %8.2fx %9s\n", "  in-proc", "", "", bsi, bti, bsi - bti,
+                   (bsi - bti) / c, "");
+            printf("%-8s %5.1f ms %8s %6.1f ms %5.1f ms %5.1f ms %8.2fx %8.2fx\n", "  cpu", cc, "", bsc, btc, bsc - btc,
+                   (bsc - btc) / cc, bsc / cc);
+        }
     }
-    pagesTable(dirs[1]);
+    pagesTable(dirs[1], before);
     if (own) fs::remove_all(root);
     return 0;
 }
