@@ -197,7 +197,7 @@ static bool uploadStep()
     return job.tileRow >= t->tilesY;
 }
 
-// Carries the upload of picture k on until the deadline (-1: to its end). Returns whether
+// Carries the upload of picture k on, one step and more until the deadline (-1: to its end). Returns whether
 // it is resident; a picture that fails is marked unloadable (no second attempt every frame).
 static bool advance(int k, int64_t deadlineUs)
 {
@@ -213,8 +213,9 @@ static bool advance(int k, int64_t deadlineUs)
     }
     // Uploading binds textures; the frame being drawn must find its own binding.
     glPushAttrib(GL_TEXTURE_BIT);
-    bool done = false;
-    while (!done && (deadlineUs < 0 || nowUs() < deadlineUs)) done = uploadStep();
+    bool done;
+    do done = uploadStep(); // one step at least: every call makes progress
+    while (!done && (deadlineUs < 0 || nowUs() < deadlineUs));
     glPopAttrib();
     if (!done) return false;
     t->id = job.first;

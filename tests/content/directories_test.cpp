@@ -204,7 +204,7 @@ TEST_F(ContentDirs, PictureUploadedInStepsIsTheOneTexInitMakes)
         EXPECT_FALSE(preloadPicture(&t, 0)) << "a deadline already passed does nothing";
         int calls = 1;
         for (; calls < 10000 && !preloadPicture(&t, (int64_t)std::chrono::duration_cast<std::chrono::microseconds>(
-                                                   std::chrono::steady_clock::now().time_since_epoch()).count() + 200);
+                                                   std::chrono::steady_clock::now().time_since_epoch()).count() + 10);
              calls++) {}
         reportFlush();
         EXPECT_EQ(GetCapturedStderr(), loaderSays);
