@@ -36,7 +36,7 @@ static int lastWindowW = -1, lastWindowH = -1;
 // The article on screen, or null when none is loaded: nothing then reads an article.
 static const articleEntry* shownArticle()
 {
-    if (!articleArray || currentArticle < 0 || currentArticle >= articles) return nullptr;
+    if (!layOutArticle(currentArticle)) return nullptr;
     const articleEntry* a = &articleArray[currentArticle];
     if (!a->text || !a->pages || a->numberOfPages < 1) return nullptr;
     return a;

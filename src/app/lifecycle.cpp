@@ -61,7 +61,7 @@ void loadMagazine()
     for (auto& entry : keyShortcuts) entry[0] = '\0';
     loadPrefs("prefs.txt");
     if (startupImageName[0]) setViewMode(MODE_STARTUP); // shown until the first input
-    readArticles();
+    readArticlesLayingOutLater(); // the rest are laid out in idle time (app/pacing)
     buildConstantMenuSelections();
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     TexInit(&texture[0], "Fonts/font4.pbm", TEXTURE_FONT);

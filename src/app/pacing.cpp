@@ -4,12 +4,18 @@
 #include "app/pacing.h"
 #include "app/composition.h"
 #include "app/view.h"
+#include "app/screen.h"
 #include "app/viewport.h"
+#include "content/catalogue.h"
+#include "content/directories.h"
+#include "content/picturecache.h"
 #include "elements/picture.h"
+#include "input/selections.h"
 #include "music/link.h"
 #include "platform/window.h"
 #include "prefs/design.h"
 #include "prefs/prefs.h"
+#include "text/title.h"
 #include <GL/gl.h>
 #include <algorithm>
 #include <ctime>
@@ -67,6 +73,59 @@ static int64_t monotonicUs()
     return (int64_t)ts.tv_sec * 1000000 + ts.tv_nsec / 1000;
 }
 
+// The longest piece of work one idle call does: input waits no longer than this for it.
+enum { IDLE_SLICE_US = 3000, DRAWING_SLICE_US = 1500 };
+
+// Adds article a's background to the set unless it is there, shown, or the set is full.
+// The article is laid out first, so its text reads as it will when shown.
+static void addBackgroundOf(int a, const my_texture** set, int* n, int room, const my_texture* shown)
+{
+    if (*n >= room || a < 0 || !layOutArticle(a)) return;
+    int k = findBackgroundIndex(articleArray[a].text);
+    if (k < 0 || &backgroundArray[k] == shown) return;
+    for (int i = 0; i < *n; i++)
+        if (set[i] == &backgroundArray[k]) return;
+    set[(*n)++] = &backgroundArray[k];
+}
+
+// The pictures one step away from what shows, most likely first: in the magazine view the
+// next and previous article's backgrounds, then those of the articles the page's links and
+// the menus name; behind the startup picture, the first article's. Never more than fit
+// beside the shown one in GL memory, so that preloading evicts none of them.
+static int reachablePictures(const my_texture** set, int room)
+{
+    int n = 0;
+    if (articles <= 0 || !articleArray || currentArticle < 0 || currentArticle >= articles) return 0;
+    if (mode == MODE_STARTUP) addBackgroundOf(currentArticle, set, &n, room, nullptr);
+    if (mode != MODE_MAGAZINE) return n;
+    int shownIndex = layOutArticle(currentArticle) ? findBackgroundIndex(articleArray[currentArticle].text) : -1;
+    const my_texture* shown = shownIndex >= 0 ? &backgroundArray[shownIndex] : nullptr;
+    addBackgroundOf((currentArticle + 1) % articles, set, &n, room, shown);
+    addBackgroundOf((currentArticle + articles - 1) % articles, set, &n, room, shown);
+    int links = numberOfMenuSelections < MAX_MENU_SELECTIONS ? numberOfMenuSelections : MAX_MENU_SELECTIONS;
+    int constant = numberOfConstantMenuSelections < links ? numberOfConstantMenuSelections : links;
+    for (int i = constant; i < links + constant; i++) { // the page's links, then the menus'
+        const menuSelection& s = menuSelections[i < links ? i : i - links];
+        char link[sizeof s.link];
+        snprintf(link, sizeof link, "%s", s.link);
+        if (s.kind == 0) addBackgroundOf(findArticle(link), set, &n, room, shown);
+    }
+    return n;
+}
+
+bool idleWork(int64_t deadlineUs)
+{
+    if (!layOutPendingArticles(deadlineUs)) return true;
+    const my_texture* set[RESIDENT_PICTURES - 1];
+    int n = reachablePictures(set, RESIDENT_PICTURES - 1);
+    // Those already uploaded first become the most recently used, so that uploading the
+    // others evicts none of them.
+    for (int pass = 0; pass < 2; pass++)
+        for (int i = 0; i < n; i++)
+            if (pictureResident(set[i]) == (pass == 0) && !preloadPicture(set[i], deadlineUs)) return true;
+    return false;
+}
+
 void paceIdle()
 {
     if (!started) {
@@ -77,9 +136,19 @@ void paceIdle()
     bool changed = firstrun == 1 || (mode == MODE_MAGAZINE && drawFrame != -1) || changeSong.load() == 1 || mode != lastMode;
     lastMode = mode;
     bool moving = (mode == MODE_MAGAZINE && numberOfScrollTexts > 0) || (mode == MODE_SLIDESHOW && !slideshowStill());
-    paceStep s = paceFrame(&pacer, monotonicUs(), changed, moving);
-    if (s.draw) windowPostRedisplay();
-    else windowWaitForInput((int)((s.waitUs + 999) / 1000));
+    int64_t now = monotonicUs();
+    paceStep s = paceFrame(&pacer, now, changed, moving);
+    if (s.draw) {
+        // A display that paces leaves no gap between moving frames: the articles are still
+        // laid out, a little before each frame, so that their findings come soon after start.
+        layOutPendingArticles(now + DRAWING_SLICE_US);
+        windowPostRedisplay();
+        return;
+    }
+    // The gap before the next frame carries idle work; input is read between slices.
+    if (idleWork(now + std::min<int64_t>(s.waitUs, IDLE_SLICE_US))) return;
+    int64_t left = s.waitUs - (monotonicUs() - now);
+    if (left > 0) windowWaitForInput((int)((left + 999) / 1000));
 }
 
 bool framesPacedByClock() { return started && !pacer.displayPaces; }

@@ -30,6 +30,11 @@ paceStep paceFrame(framePacer* pacer, int64_t nowUs, bool changed, bool moving);
 // GL accepted a swap interval the display is trusted to pace, until timing shows it does not.
 void paceIdle();
 
+// The work idle time carries, in order, until the monotonic deadline (microseconds): the
+// articles not yet laid out, then the upload of the pictures one step away from what shows
+// (the next and previous article's, those the page's links name). True while work is left.
+bool idleWork(int64_t deadlineUs);
+
 // True once frames are spaced by the clock (the display does not pace them): a frame that
 // only moves the tickers may then show just their windows.
 bool framesPacedByClock();

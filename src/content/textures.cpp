@@ -156,6 +156,13 @@ unsigned char* LoadPPM(const char* fileName, long* width, long* height, int mode
     return rgba;
 }
 
+FILE* openPictureRaster(const char* fileName, long* width, long* height)
+{
+    *width = 0;
+    *height = 0;
+    return openCheckedPPM(fileName, 1, width, height);
+}
+
 bool ReadPPMSize(const char* fileName, long* width, long* height)
 {
     *width = 0;
@@ -199,26 +206,43 @@ static bool generateConsecutiveNames(int n, GLuint* first)
     return found;
 }
 
+bool reserveTextureNames(int n, unsigned* first, const char* fileName)
+{
+    if (generateConsecutiveNames(n, first)) return true;
+    report(fileName, 0, REPORT_ERROR, "texture-names", "No consecutive texture names for %d tiles", n);
+    return false;
+}
+
 // Filtering without mipmaps (Mesa shows nothing otherwise); the font stays crisp, pictures
 // are smoothed. Clamping keeps a stretched tile from sampling its opposite edge, which would
 // show as a seam between tiles.
 // Opaque pictures (mode 1) go up as RGB: alpha is 255 throughout, so the picture is the same
 // and the driver keeps three bytes a texel where it can. Packs in place (3i never passes 4i).
-static void uploadTexture(GLuint name, int mode, int width, int height, unsigned char* pixels)
+static void setTexture(GLuint name, GLint filter, GLint internal, GLenum format, int width, int height,
+                       const unsigned char* pixels)
 {
-    GLint filter = (mode == 0 || mode == 1) ? GL_LINEAR : GL_NEAREST;
-    GLenum format = GL_RGBA;
-    if (mode == 1) {
-        size_t n = (size_t)width * (size_t)height;
-        for (size_t i = 0; i < n; i++) memmove(pixels + 3 * i, pixels + 4 * i, 3);
-        format = GL_RGB;
-    }
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexImage2D(GL_TEXTURE_2D, 0, format == GL_RGB ? GL_RGB8 : 4, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, internal, width, height, 0, format, GL_UNSIGNED_BYTE, pixels);
+}
+
+void uploadOpaqueTexture(unsigned name, int width, int height, const unsigned char* rgb)
+{
+    setTexture(name, GL_LINEAR, GL_RGB8, GL_RGB, width, height, rgb);
+}
+
+static void uploadTexture(GLuint name, int mode, int width, int height, unsigned char* pixels)
+{
+    if (mode == 1) {
+        size_t n = (size_t)width * (size_t)height;
+        for (size_t i = 0; i < n; i++) memmove(pixels + 3 * i, pixels + 4 * i, 3);
+        uploadOpaqueTexture(name, width, height, pixels);
+        return;
+    }
+    setTexture(name, mode == 0 ? GL_LINEAR : GL_NEAREST, 4, GL_RGBA, width, height, pixels);
 }
 
 // Cuts the image into 256x256 tiles in row-major order; the uncovered part of a tile at the
@@ -231,8 +255,7 @@ static bool uploadTiles(my_texture* t, int mode, const unsigned char* rgba, cons
         return false;
     }
     GLuint first = 0;
-    if (!generateConsecutiveNames(t->tiles, &first)) {
-        report(fileName, 0, REPORT_ERROR, "texture-names", "No consecutive texture names for %d tiles", t->tiles);
+    if (!reserveTextureNames(t->tiles, &first, fileName)) {
         free(tile);
         return false;
     }

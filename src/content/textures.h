@@ -1,6 +1,7 @@
 // PPM images turned into textures (single, or 256x256 tiles with consecutive names) and
 // the screenshot writer. Only the main thread with a current GL context may call these.
 #pragma once
+#include <cstdio>
 
 // The largest picture the viewer loads: larger ones are refused with the header message. A
 // raster may be short by part of its last row at most (padded black); anything shorter is
@@ -27,6 +28,14 @@ bool ReadPPMSize(const char* fileName, long* width, long* height);
 // Loads the file as one texture (up to 256x256) or as 256x256 tiles; returns record->id, or
 // 0 with the record unchanged when the file can't be read (tiles 0 if tiling failed).
 unsigned int TexInit(my_texture* record, const char* fileName, int mode);
+
+// The pieces of TexInit in mode 1, for uploading an opaque picture a few tiles at a time:
+// the file opened at its raster after the loader's checks and lines (null when refused);
+// n consecutive texture names (one line when the GL has none); one texture from RGB
+// pixels, filtered and clamped as TexInit uploads it.
+FILE* openPictureRaster(const char* fileName, long* width, long* height);
+bool reserveTextureNames(int n, unsigned* first, const char* fileName);
+void uploadOpaqueTexture(unsigned name, int width, int height, const unsigned char* rgb);
 // Writes the picture on screen (the viewport of the back buffer, scaled to 1280x960) to
 // "RAM:screenshot.ppm" and prints its path; on failure prints one line and writes nothing.
 void savePBM();

@@ -2,6 +2,7 @@
 // space in each direction on their own; whole-unit tile sizes leave thin strips uncovered.
 #include "elements/picture.h"
 #include "app/clock.h"
+#include "app/viewport.h"
 #include "content/directories.h"
 #include "content/picturecache.h"
 #include "prefs/prefs.h"
@@ -53,6 +54,17 @@ void drawPicture(int index, double brightness)
     drawStretchedPicture(&backgroundArray[k], (float)brightness);
 }
 
+// True when every texel of the picture lands on exactly one window pixel (a 1280x960 picture
+// in a 1280x960 picture area): linear filtering then samples texel centres only and gives
+// the very pixels that nearest sampling gives, which a software GL draws much faster.
+static bool drawnTexelForPixel(const my_texture* p)
+{
+    if (isSingleTexture(p)) return false;
+    tileQuad q = pictureTile(p, 0, 0);
+    viewportRect vp = currentViewport();
+    return vp.width == 1280 && vp.height == 960 && q.x1 - q.x0 == 256.0f && q.y1 - q.y0 == 256.0f;
+}
+
 void drawStretchedPicture(const my_texture* p, float b)
 {
     if (!makePictureResident(p) || !hasImage(p)) return;
@@ -60,10 +72,24 @@ void drawStretchedPicture(const my_texture* p, float b)
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
+    bool nearest = drawnTexelForPixel(p);
     for (int r = 0; r < p->tilesY; r++)
         for (int c = 0; c < p->tilesX; c++) {
+            tileQuad q = pictureTile(p, r, c);
+            GLint filters[2] = {};
+            if (nearest) { // for this draw only: the tile keeps its own filters
+                glBindTexture(GL_TEXTURE_2D, q.texture);
+                glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filters[0]);
+                glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filters[1]);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+            }
             glColor4f(b, b, b, 1.0f);
-            drawTileQuad(pictureTile(p, r, c));
+            drawTileQuad(q);
+            if (nearest) {
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filters[0]);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filters[1]);
+            }
         }
 }
 

@@ -13,7 +13,8 @@ static bool haveArticle()
 // The last page index of the current article; an article without a page table still has page 0.
 static int lastPage()
 {
-    int pages = articleArray[currentArticle].numberOfPages;
+    layOutArticle(currentArticle); // the viewer lays articles out as they are needed
+    int pages = articleArray ? articleArray[currentArticle].numberOfPages : 0;
     return pages > 1 ? pages - 1 : 0;
 }
 

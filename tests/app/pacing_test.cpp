@@ -1,8 +1,18 @@
 // Frame pacing without a window: a still screen is drawn twice after a change and then not at
 // all, moving frames are spaced by the clock unless the display paces, and a display that
 // claims to pace but returns swaps too fast is paced by the clock after all; the window
-// pixels a frame that moves only the tickers shows.
+// pixels a frame that moves only the tickers shows; what idle time uploads.
 #include "app/pacing.h"
+#include "app/screen.h"
+#include "app/view.h"
+#include "content/catalogue.h"
+#include "content/content_files.h"
+#include "content/directories.h"
+#include "content/picturecache.h"
+#include "input/selections.h"
+#include "prefs/prefs.h"
+#include "support/offscreen.h"
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -58,4 +68,38 @@ TEST(Pacing, TickerWindowsInWindowPixels)
         EXPECT_TRUE(r.x == c.want.x && r.y == c.want.y && r.width == c.want.width && r.height == c.want.height)
             << c.x << "," << c.y << " -> " << r.x << "," << r.y << " " << r.width << "x" << r.height;
     }
+}
+
+// ---- idle work ----
+
+// While the view is still, idle time lays out the articles and uploads the pictures one step
+// from the page: the next and previous article's and the one its link names, no other.
+TEST(IdleWork, UploadsThePicturesOneStepFromThePage)
+{
+    contentfiles::ScratchDir dir;
+    ASSERT_TRUE(offscreenOpen(64, 64));
+    const char* texts[] = {"[bkg=a]", "[bkg=b]shown", "[bkg=c]", "[bkg=d]", "[bkg=e]"};
+    for (int i = 0; i < 5; i++) {
+        contentfiles::writeFile("Articles/0" + std::to_string(i), texts[i]);
+        contentfiles::writeFile(std::string("Images/") + (char)('a' + i), "P6 1 1 255\nxyz");
+    }
+    ASSERT_EQ(readArticlesLayingOutLater(), 1);
+    ASSERT_EQ(readBackgrounds(), 1);
+    numberOfConstantMenuSelections = 0;
+    clearPageSelections();
+    registerSelection(SELECTION_LINK, "03"); // the page's link
+    setViewMode(MODE_MAGAZINE);
+    currentArticle = 1;
+    for (int calls = 0; idleWork(INT64_MAX) && calls < 100; calls++) {}
+    std::string resident;
+    for (int i = 0; i < backgrounds; i++)
+        if (pictureResident(&backgroundArray[i])) resident += backgroundArray[i].name;
+    std::sort(resident.begin(), resident.end());
+    EXPECT_EQ(resident, "acd");
+    EXPECT_NE(articleArray[4].pages, nullptr) << "every article laid out";
+    numberOfMenuSelections = 0;
+    currentArticle = 0;
+    cleanupBackgrounds();
+    cleanupArticles();
+    offscreenClose();
 }

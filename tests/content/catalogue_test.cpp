@@ -70,6 +70,32 @@ TEST_F(Catalogue, TextIsTheFileByteForByteWithItsPageTable)
     }
 }
 
+// The viewer reads every text at start-up and lays out none; what it lays out on demand or in
+// idle slices agrees with the pagination, and the text engine's findings come with the layout.
+TEST_F(Catalogue, ViewerLaysOutLaterWithTheSamePageTables)
+{
+    for (const char* name : {"a", "b", "c"})
+        writeFile(std::string("Articles/") + name, std::string(name) + " [mi=" + std::string(9000, 'w') + " x\n");
+    CaptureStderr();
+    ASSERT_EQ(readArticlesLayingOutLater(), 1);
+    EXPECT_EQ(GetCapturedStderr(), "") << "nothing laid out yet";
+    ASSERT_EQ(articles, 3);
+    EXPECT_EQ(articleArray[0].pages, nullptr);
+    CaptureStderr();
+    EXPECT_TRUE(layOutArticle(2));
+    EXPECT_FALSE(layOutPendingArticles(0)) << "a deadline already passed lays out nothing";
+    EXPECT_EQ(articleArray[0].pages, nullptr);
+    EXPECT_TRUE(layOutPendingArticles(-1));
+    std::string findings = GetCapturedStderr();
+    for (int i = 0; i < articles; i++) {
+        std::string copy = articleArray[i].text;
+        CaptureStderr();
+        EXPECT_EQ(articleArray[i].numberOfPages, getNumberOfPages(copy.data(), nullptr)) << i;
+        GetCapturedStderr();
+        EXPECT_NE(findings.find(std::string("Articles/") + articleArray[i].name + ":"), std::string::npos) << findings;
+    }
+}
+
 // One article that can't be opened empties the catalogue, and the message names it. Run in
 // a child that gives up root's right to read anything, so the file's mode counts.
 TEST_F(Catalogue, UnreadableArticleEmptiesTheCatalogueAndIsNamed)

@@ -4,9 +4,11 @@
 #include "content/directories.h"
 #include "content/picturecache.h"
 #include "content/content_files.h"
+#include "platform/report.h"
 #include "support/offscreen.h"
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <chrono>
 #include <cstring>
 
 using namespace contentfiles;
@@ -178,6 +180,48 @@ TEST_F(ContentDirs, PictureUploadedOnDemandLeavesTheFramesStateAndNotesAFileGone
     std::filesystem::remove("Images/b.ppm");
     EXPECT_FALSE(makePictureResident(&backgroundArray[1]));
     EXPECT_EQ(backgroundArray[1].tiles, 0) << "no new attempt on every frame";
+}
+
+// Idle time uploads a picture a few rows or one tile at a time; the result is the texture
+// TexInit makes (edge tiles padded black), and a file short of part of its last row is told
+// with the loader's own line.
+TEST_F(ContentDirs, PictureUploadedInStepsIsTheOneTexInitMakes)
+{
+    struct { int w, h, missing; } cases[] = {{300, 260, 0}, {256, 256, 0}, {3, 2, 0}, {300, 260, 100}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << ", " << c.missing << " bytes missing");
+        std::string raster((size_t)c.w * c.h * 3 - c.missing, '\0');
+        for (size_t i = 0; i < raster.size(); i++) raster[i] = (char)(i * 7 + i / 999);
+        writeFile("Images/p.ppm", "P6\n" + std::to_string(c.w) + " " + std::to_string(c.h) + "\n255\n" + raster);
+        ASSERT_EQ(readBackgrounds(), 1);
+        my_texture reference{};
+        CaptureStderr();
+        ASSERT_NE(TexInit(&reference, "Images/p.ppm", 1), 0u);
+        reportFlush();
+        std::string loaderSays = GetCapturedStderr();
+        const my_texture& t = backgroundArray[0];
+        CaptureStderr();
+        EXPECT_FALSE(preloadPicture(&t, 0)) << "a deadline already passed does nothing";
+        int calls = 1;
+        for (; calls < 10000 && !preloadPicture(&t, (int64_t)std::chrono::duration_cast<std::chrono::microseconds>(
+                                                   std::chrono::steady_clock::now().time_since_epoch()).count() + 10);
+             calls++) {}
+        reportFlush();
+        EXPECT_EQ(GetCapturedStderr(), loaderSays);
+        ASSERT_TRUE(pictureResident(&t));
+        if (t.tiles > 1) {
+            EXPECT_GT(calls, 2) << "uploaded in steps";
+        }
+        for (int k = 0; k < t.tiles; k++) {
+            std::vector<unsigned char> got(256 * 256 * 3), want(256 * 256 * 3);
+            glBindTexture(GL_TEXTURE_2D, t.id + k);
+            glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, got.data());
+            glBindTexture(GL_TEXTURE_2D, reference.id + k);
+            glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, want.data());
+            EXPECT_TRUE(got == want) << "tile " << k;
+        }
+        cleanupBackgrounds();
+    }
 }
 
 // ---- tunes ----

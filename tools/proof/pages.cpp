@@ -64,6 +64,7 @@ bool openMagazine(int lowres)
     getTimeWithStatus(CLOCK_START);
     setReportSink(holdFinding);
     loadMagazine();
+    layOutAllArticles(); // every page of every article, as readArticles would
     setReportSink(nullptr);
     changeSong = 0; // a proof plays no tune
     setViewMode(MODE_MAGAZINE); // the magazine view, as after any startup picture
