@@ -11,6 +11,7 @@
 #include "input/pointer.h"
 #include "input/selections.h"
 #include "music/link.h"
+#include "music/songstart.h"
 #include "platform/signals.h"
 #include "platform/window.h"
 #include "prefs/design.h"
@@ -89,6 +90,9 @@ void init()
 void idle()
 {
     paceIdle();
+    // Also here, not only at the top of a frame: a window covered by another gets no display
+    // calls, and its music must still go on to the next tune.
+    startPendingSong();
     if (endAll) end();
     // 128 + the signal's number, as for a program the signal ended: a script that runs the
     // viewer can tell a quit request from outside from the reader's own quit.

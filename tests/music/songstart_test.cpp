@@ -1,6 +1,7 @@
 // The song start at the top of every frame: the tune is announced by its bare file name, the
 // index brought back into range, the player given the path as its one argument (hostile
 // names too); players that end without playing move on, until every tune has failed.
+#include "app/lifecycle.h"
 #include "app/view.h"
 #include "music/sandbox.h"
 
@@ -42,6 +43,17 @@ TEST_F(SongStart, AnnouncesStartsAndMovesOnFromAPlayerThatDidNotPlay)
         EXPECT_EQ(std::to_string(c.started + 1) + " 1 1", state()) << "a player that ends unplayed moves on";
     }
     EXPECT_FALSE(std::filesystem::exists("pwned"));
+}
+
+// Regression: the next tune was started only by a drawn frame, so a viewer whose window was
+// covered (no display calls) went silent after its first tune. The idle call starts it too.
+TEST_F(SongStart, IdleStartsAPendingTuneWithoutAFrame)
+{
+    currentSong = 1;
+    changeSong = 1;
+    idle();
+    ASSERT_TRUE(peersEnded());
+    EXPECT_EQ(songNames[1], readFile("started"));
 }
 
 // Every tune in turn failing stops the music with one line instead of a loop of players; a
