@@ -49,8 +49,7 @@ static void stopMusic()
 
 void loadMagazine()
 {
-    articleTitleColor = {1.0f, 1.0f, 1.0f, 1.0f};
-    for (auto& entry : keyShortcuts) entry[0] = '\0';
+    resetPrefs();
     loadPrefs("prefs.txt");
     readArticles();
     buildConstantMenuSelections();

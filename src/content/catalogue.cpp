@@ -1,11 +1,13 @@
 // Owns the article table and the current reading position. Articles are read whole and
 // paginated once here; nothing else allocates or frees article texts and page tables.
 #include "content/catalogue.h"
+#include "content/sortedtable.h"
 #include "platform/files.h"
 #include "platform/dirlist.h"
 #include "platform/report.h"
-#include <cerrno>
 #include "text/encoding.h"
+#include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,41 +36,30 @@ static void releaseAll()
     articles = 0;
 }
 
-// The whole file plus a NUL. Reads at most the size seen when opening, so a file that grows
-// meanwhile can't run past the buffer. *skip tells an article too large to keep (it alone is
-// left out) from one that can't be had (which empties the catalogue).
-static char* readWholeFile(const char* path, bool* skip)
+// The whole file plus a NUL. *skip tells an article too large to keep (it alone is left out)
+// from one that can't be had (which empties the catalogue).
+static char* readArticleText(const char* path, bool* skip)
 {
-    *skip = false;
-    long size;
-    FILE* f = openRegularFile(path, &size);
-    if (!f) {
+    fileText file = readWholeFile(path, MAX_ARTICLE_BYTES, false);
+    *skip = file.result == FILE_TOO_LARGE;
+    switch (file.result) {
+    case FILE_READ: return file.text;
+    case FILE_UNOPENED:
         report(path, 0, REPORT_ERROR, "article-open", "Unable to open article '%s': %s", path, openFailureReason());
-        return nullptr;
-    }
-    if (size > MAX_ARTICLE_BYTES) {
+        break;
+    case FILE_TOO_LARGE:
         report(path, 0, REPORT_ERROR, "article-size", "Article '%s' is larger than %ld MiB, skipped", path,
                MAX_ARTICLE_BYTES >> 20);
-        fclose(f);
-        *skip = true;
-        return nullptr;
-    }
-    char* text = (char*)malloc((size_t)size + 1);
-    if (!text) {
+        break;
+    case FILE_NO_MEMORY:
         report(path, 0, REPORT_ERROR, "article-memory", "Unable to allocate memory for article '%s'", path);
-        fclose(f);
-        return nullptr;
-    }
-    size_t got = fread(text, 1, (size_t)size, f);
-    bool failed = ferror(f);
-    fclose(f);
-    if (failed) {
+        break;
+    case FILE_READ_ERROR:
         report(path, 0, REPORT_ERROR, "article-read", "Unable to read article '%s'", path);
-        free(text);
-        return nullptr;
+        free(file.text);
+        break;
     }
-    text[got] = '\0';
-    return text;
+    return nullptr;
 }
 
 // Lays the article out once into its page table. The text engine's findings on the way name
@@ -92,22 +83,7 @@ struct articleListing {
     int ignored;
 };
 
-// Sorted insertion of a loaded entry; the table has room for it.
-static void insertSorted(articleEntry carried)
-{
-    articles++;
-    for (int j = 0; j < articles; j++) {
-        if (articleArray[j].name[0] == '\0') {
-            articleArray[j] = carried;
-            return;
-        }
-        if (strcmp(carried.name, articleArray[j].name) < 0) {
-            articleEntry displaced = articleArray[j];
-            articleArray[j] = carried;
-            carried = displaced;
-        }
-    }
-}
+static_assert(offsetof(articleEntry, name) == 0, "the sorted insertion reads the name first");
 
 static void addArticle(const char* name, void* user)
 {
@@ -124,7 +100,7 @@ static void addArticle(const char* name, void* user)
     articleEntry e{};
     snprintf(e.name, sizeof e.name, "%s", name);
     bool skip = false;
-    e.text = readWholeFile(path, &skip);
+    e.text = readArticleText(path, &skip);
     convertUtf8ToLatin1(e.text, path);
     if (!e.text || !paginate(&e, path)) {
         releaseEntry(&e);
@@ -136,7 +112,7 @@ static void addArticle(const char* name, void* user)
         articles--;
         listing->ignored++;
     }
-    insertSorted(e);
+    insertByName(articleArray, articles++, sizeof *articleArray, &e);
 }
 
 // Says once why a magazine shows no article at all; an unreadable folder was told by the listing.

@@ -134,7 +134,9 @@ TEST(RamDisk, FallsBackWhenTheRuntimeDirectoryIsUnusableAndPassesOtherPaths)
     for (const char* runtime : {"/nonexistent/run", "", (const char*)nullptr}) {
         RamAt ram(runtime ? runtime : "x");
         if (!runtime) unsetenv("XDG_RUNTIME_DIR");
-        EXPECT_STREQ(ramDirectory(), expected) << (runtime ? runtime : "unset");
+        char shot[1024];
+        ASSERT_TRUE(ramPath("RAM:shot", shot, sizeof shot));
+        EXPECT_EQ(std::string(shot), std::string(expected) + "/shot") << (runtime ? runtime : "unset");
     }
     char path[1024];
     ASSERT_TRUE(ramPath("Images/bkg4.pbm", path, sizeof path));
