@@ -11,23 +11,11 @@
 #include "platform/report.h"
 #include "prefs/prefs.h"
 #include "text/render.h"
+#include "content/content_files.h"
 #include <chrono>
-#include <functional>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <gtest/gtest.h>
-#include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
-static void writeFile(const std::string& path, const std::string& content)
-{
-    FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    fwrite(content.data(), 1, content.size(), f);
-    fclose(f);
-}
+using contentfiles::writeFile;
 
 // Each finding as "FILE:LINE: [check] message", or with an E/W mark only: "E3:check".
 static std::string findings, marks;
@@ -40,14 +28,10 @@ static void collect(const reportFinding& f)
 
 class Prefs : public ::testing::Test {
 protected:
-    char oldDir[4096] = {};
-    char dir[64] = "/tmp/pagovia-prefs-XXXXXX";
-
+    contentfiles::ScratchDir scratch;
+    std::string dir = scratch.path.string();
     void SetUp() override
     {
-        ASSERT_NE(getcwd(oldDir, sizeof oldDir), nullptr);
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        ASSERT_EQ(chdir(dir), 0);
         mkdir("ScrollTexts", 0755);
         resetPrefs();
         mode = 2;
@@ -56,8 +40,6 @@ protected:
     {
         resetPrefs();
         mode = 2;
-        EXPECT_EQ(chdir(oldDir), 0);
-        EXPECT_EQ(system((std::string("rm -rf ") + dir).c_str()), 0);
     }
     // Writes prefs.txt (unless empty) and reads it; returns the findings it reported.
     std::string load(const std::string& content, int expected = 0, const char* name = "prefs.txt")
