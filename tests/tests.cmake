@@ -5,9 +5,12 @@
 include(GoogleTest)
 find_package(GTest REQUIRED)
 
+# The test support (pixel probes, the recording pointer service) and the offscreen window
+# service go into each test program whole: the core's archive, read after them, finds every
+# service it calls already there.
 file(GLOB_RECURSE SUPPORT_SOURCES CONFIGURE_DEPENDS tests/support/*.cpp)
 list(FILTER SUPPORT_SOURCES EXCLUDE REGEX "_x11\\.cpp$")
-add_library(pagovia_testsupport STATIC ${SUPPORT_SOURCES})
+add_library(pagovia_testsupport OBJECT ${SUPPORT_SOURCES} ${OFFSCREEN_SOURCES})
 target_include_directories(pagovia_testsupport PUBLIC src tests)
 target_link_libraries(pagovia_testsupport PUBLIC pagovia_core PkgConfig::OSMESA GTest::gtest)
 
@@ -17,7 +20,7 @@ if(PAGOVIA_FUZZ)
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-    target_link_libraries(${name} PRIVATE pagovia_core pagovia_testsupport pagovia_core PkgConfig::OSMESA)
+    target_link_libraries(${name} PRIVATE pagovia_testsupport)
     set(corpus ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
     # New inputs go to a scratch corpus in the build tree (libFuzzer writes to the first
     # directory); the committed seeds are only read.
@@ -33,7 +36,7 @@ endif()
 file(GLOB_RECURSE UNIT_SOURCES CONFIGURE_DEPENDS tests/*_test.cpp)
 list(FILTER UNIT_SOURCES EXCLUDE REGEX "_x11_test\\.cpp$|tests/(e2e|fuzz)/")
 add_executable(pagovia_tests ${UNIT_SOURCES})
-target_link_libraries(pagovia_tests PRIVATE pagovia_testsupport pagovia_core pagovia_testsupport GTest::gtest_main)
+target_link_libraries(pagovia_tests PRIVATE pagovia_testsupport GTest::gtest_main)
 gtest_discover_tests(pagovia_tests
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   PROPERTIES LABELS unit ENVIRONMENT "PAGOVIA_SOURCE=${CMAKE_SOURCE_DIR};PAGOVIA_BUILD=${CMAKE_BINARY_DIR}"
@@ -45,7 +48,7 @@ if(X_TEST_SOURCES)
   file(GLOB_RECURSE X_SUPPORT CONFIGURE_DEPENDS tests/support/*_x11.cpp)
   add_executable(pagovia_x_tests ${X_TEST_SOURCES} ${X_SUPPORT})
   target_include_directories(pagovia_x_tests PRIVATE src tests)
-  target_link_libraries(pagovia_x_tests PRIVATE pagovia_core pagovia_x pagovia_core GTest::gtest_main)
+  target_link_libraries(pagovia_x_tests PRIVATE pagovia_x GTest::gtest_main)
   add_test(NAME x11.pagovia_x_tests
     COMMAND xvfb-run -a -s "-screen 0 1280x960x24 -noreset" $<TARGET_FILE:pagovia_x_tests>
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})

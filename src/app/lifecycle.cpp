@@ -58,8 +58,7 @@ static void stopMusic()
 
 void loadMagazine()
 {
-    articleTitleColor = {1.0f, 1.0f, 1.0f, 1.0f};
-    for (auto& entry : keyShortcuts) entry[0] = '\0';
+    resetPrefs();
     loadPrefs("prefs.txt");
     if (startupImageName[0]) setViewMode(MODE_STARTUP); // shown until the first input
     readArticlesLayingOutLater(); // the rest are laid out in idle time (app/pacing)

@@ -5,8 +5,9 @@
 #include "platform/files.h"
 #include "platform/dirlist.h"
 #include "platform/report.h"
-#include <cerrno>
 #include "text/encoding.h"
+#include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,41 +42,30 @@ static void releaseAll()
     laidOut = 0;
 }
 
-// The whole file plus a NUL. Reads at most the size seen when opening, so a file that grows
-// meanwhile can't run past the buffer. *skip tells an article too large to keep (it alone is
-// left out) from one that can't be had (which empties the catalogue).
-static char* readWholeFile(const char* path, bool* skip)
+// The whole file plus a NUL. *skip tells an article too large to keep (it alone is left out)
+// from one that can't be had (which empties the catalogue).
+static char* readArticleText(const char* path, bool* skip)
 {
-    *skip = false;
-    long size;
-    FILE* f = openRegularFile(path, &size);
-    if (!f) {
+    fileText file = readWholeFile(path, MAX_ARTICLE_BYTES, false);
+    *skip = file.result == FILE_TOO_LARGE;
+    switch (file.result) {
+    case FILE_READ: return file.text;
+    case FILE_UNOPENED:
         report(path, 0, REPORT_ERROR, "article-open", "Unable to open article '%s': %s", path, openFailureReason());
-        return nullptr;
-    }
-    if (size > MAX_ARTICLE_BYTES) {
+        break;
+    case FILE_TOO_LARGE:
         report(path, 0, REPORT_ERROR, "article-size", "Article '%s' is larger than %ld MiB, skipped", path,
                MAX_ARTICLE_BYTES >> 20);
-        fclose(f);
-        *skip = true;
-        return nullptr;
-    }
-    char* text = (char*)malloc((size_t)size + 1);
-    if (!text) {
+        break;
+    case FILE_NO_MEMORY:
         report(path, 0, REPORT_ERROR, "article-memory", "Unable to allocate memory for article '%s'", path);
-        fclose(f);
-        return nullptr;
-    }
-    size_t got = fread(text, 1, (size_t)size, f);
-    bool failed = ferror(f);
-    fclose(f);
-    if (failed) {
+        break;
+    case FILE_READ_ERROR:
         report(path, 0, REPORT_ERROR, "article-read", "Unable to read article '%s'", path);
-        free(text);
-        return nullptr;
+        free(file.text);
+        break;
     }
-    text[got] = '\0';
-    return text;
+    return nullptr;
 }
 
 // Lays the article out once into its page table. The text engine's findings on the way name
@@ -114,7 +104,7 @@ static bool loadSorted(std::vector<std::string>& names, int* ignored)
         articleEntry& e = articleArray[articles];
         snprintf(e.name, sizeof e.name, "%s", name.c_str());
         bool skip = false;
-        e.text = readWholeFile(path, &skip);
+        e.text = readArticleText(path, &skip);
         if (!e.text) {
             releaseEntry(&e);
             if (skip) continue;

@@ -2,9 +2,11 @@
 // Tables are never written past their limits: excess files are left out with one message.
 #include "content/directories.h"
 #include "content/picturecache.h"
+#include "content/sortedtable.h"
 #include "platform/dirlist.h"
 #include "platform/report.h"
 #include <GL/gl.h>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,6 +37,8 @@ static void loadRecord(my_texture* t, const char* directory, const char* name, i
     snprintf(t->name, sizeof t->name, "%s", name);
 }
 
+static_assert(offsetof(my_texture, name) == 0, "the sorted insertion reads the name first");
+
 static void reportExcess(const char* directory, int ignored, int limit)
 {
     if (ignored > 0)
@@ -53,23 +57,10 @@ static void addMenu(const char* name, void* user)
     my_texture carried;
     loadRecord(&carried, "Menus", name, 0);
     if (menus == MAX_MENUS) {
-        deleteTextures(&menuArray[MAX_MENUS - 1]);
-        menuArray[MAX_MENUS - 1].name[0] = '\0';
+        deleteTextures(&menuArray[--menus]);
         (*ignored)++;
-    } else {
-        menus++;
     }
-    for (int j = 0; j < menus; j++) {
-        if (menuArray[j].name[0] == '\0') {
-            menuArray[j] = carried;
-            return;
-        }
-        if (strcmp(carried.name, menuArray[j].name) < 0) {
-            my_texture displaced = menuArray[j];
-            menuArray[j] = carried;
-            carried = displaced;
-        }
-    }
+    insertByName(menuArray, menus++, sizeof *menuArray, &carried);
 }
 
 // Lists one picture directory into its table of `limit` records, allocated on first use.
@@ -157,23 +148,10 @@ static void addSong(const char* name, void* user)
             (*ignored)++;
             return;
         }
-        songNames[MAX_SONGS - 1][0] = '\0';
+        numberOfSongs--;
         (*ignored)++;
-    } else {
-        numberOfSongs++;
     }
-    for (int j = 0; j < numberOfSongs; j++) {
-        if (songNames[j][0] == '\0') {
-            memcpy(songNames[j], carried, sizeof carried);
-            return;
-        }
-        if (songOrder(carried, songNames[j]) < 0) {
-            char displaced[64];
-            memcpy(displaced, songNames[j], sizeof displaced);
-            memcpy(songNames[j], carried, sizeof carried);
-            memcpy(carried, displaced, sizeof carried);
-        }
-    }
+    insertByName(songNames, numberOfSongs++, sizeof songNames[0], carried, songOrder);
 }
 
 int readSongNames()

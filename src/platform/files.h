@@ -12,3 +12,18 @@ FILE* openRegularFile(const char* path, long* size);
 // reason ("Permission denied") or "not a regular file (a FIFO)". errno is ENOENT when the
 // file simply does not exist.
 const char* openFailureReason();
+
+// What readWholeFile found.
+enum fileReadResult { FILE_READ, FILE_UNOPENED, FILE_TOO_LARGE, FILE_NO_MEMORY, FILE_READ_ERROR };
+struct fileText {
+    char* text;            // malloc'd and NUL-terminated: with FILE_READ and FILE_READ_ERROR only
+    size_t length;         // the bytes read
+    long size;             // the file's size when opened, -1 when it could not be opened
+    fileReadResult result;
+};
+// Reads a regular file whole, plus a NUL, opened through openRegularFile. At most the size
+// seen when opening is read, so a file that grows meanwhile can't run past the buffer. A file
+// larger than `limit` bytes is refused unread, or, with `cut`, read up to its first `limit`
+// bytes. FILE_UNOPENED leaves errno and openFailureReason() telling why; FILE_READ_ERROR keeps
+// what was read and leaves the read's errno.
+fileText readWholeFile(const char* path, long limit, bool cut);

@@ -1,7 +1,9 @@
-// Regular-file checks on the open descriptor, so the file measured is the file read.
-// O_NONBLOCK keeps a FIFO without a writer (or a device) from blocking the open itself.
+// Regular-file checks on the open descriptor, so the file measured is the file read, and the
+// one whole-file read of the content loaders. O_NONBLOCK keeps a FIFO without a writer (or a
+// device) from blocking the open itself.
 #include "platform/files.h"
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -56,3 +58,33 @@ FILE* openRegularFile(const char* path, long* size)
 }
 
 const char* openFailureReason() { return failure; }
+
+fileText readWholeFile(const char* path, long limit, bool cut)
+{
+    fileText out{nullptr, 0, -1, FILE_UNOPENED};
+    FILE* f = openRegularFile(path, &out.size);
+    if (!f) return out;
+    size_t wanted = (size_t)out.size;
+    if (out.size > limit) {
+        if (!cut) {
+            fclose(f);
+            out.result = FILE_TOO_LARGE;
+            return out;
+        }
+        wanted = (size_t)limit;
+    }
+    out.text = (char*)malloc(wanted + 1);
+    if (!out.text) {
+        fclose(f);
+        out.result = FILE_NO_MEMORY;
+        return out;
+    }
+    out.length = fread(out.text, 1, wanted, f);
+    out.text[out.length] = '\0';
+    bool failed = ferror(f);
+    int readError = errno;
+    fclose(f);
+    out.result = failed ? FILE_READ_ERROR : FILE_READ;
+    if (failed) errno = readError;
+    return out;
+}

@@ -163,24 +163,17 @@ int decodeIlbm(const unsigned char* data, size_t size, indexedPicture* out)
 int readIndexedPicture(const char* path, indexedPicture* out)
 {
     memset(out, 0, sizeof *out);
-    long size;
-    FILE* f = openRegularFile(path, &size);
-    if (!f) {
+    fileText file = readWholeFile(path, PICTURE_MAX_FILE, false);
+    if (file.result == FILE_UNOPENED) {
         out->problem = errno == ENOENT ? nullptr : openFailureReason();
         return PICTURE_NONE;
     }
-    if (size > PICTURE_MAX_FILE) {
-        fclose(f);
-        out->problem = "file larger than 16 MiB";
+    if (file.result == FILE_TOO_LARGE || file.result == FILE_NO_MEMORY) {
+        out->problem = file.result == FILE_TOO_LARGE ? "file larger than 16 MiB" : "out of memory";
         return PICTURE_NONE;
     }
-    unsigned char* data = (unsigned char*)malloc(size ? (size_t)size : 1);
-    size_t got = data ? fread(data, 1, (size_t)size, f) : 0;
-    fclose(f);
-    if (!data) {
-        out->problem = "out of memory";
-        return PICTURE_NONE;
-    }
+    unsigned char* data = (unsigned char*)file.text;
+    size_t got = file.length;
     int result = decodeIlbm(data, got, out);
     free(data);
     return result;

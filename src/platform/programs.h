@@ -4,7 +4,8 @@
 #include <cstddef>
 
 // The program to start for a tune of the magazine in the current directory:
-// - "musicplayer/tunedeck" if the magazine has one and programTrusted accepts it;
+// - "musicplayer/tunedeck" if the magazine has one and may be trusted: a regular file owned by
+//   this user or root, neither it nor its folder writable by group or others;
 // - otherwise the player installed with the viewer, found from the running program's own
 //   folder, so that a moved installation still finds it; a refused magazine player is
 //   reported through the diagnostics service (once per run);
@@ -13,7 +14,3 @@
 // The text stays valid until the next call.
 const char* playerProgram();
 
-// 1 if the program at path may be run on the user's behalf: a regular file owned by this
-// user or root, neither it nor its folder writable by group or others. Else 0, with the
-// reason (a few words) in why.
-int programTrusted(const char* path, char* why, size_t size);

@@ -30,7 +30,10 @@ static const char* ownershipFault(const struct stat& st, bool folder)
     return nullptr;
 }
 
-int programTrusted(const char* path, char* why, size_t size)
+// 1 if the program at path may be run on the user's behalf: a regular file owned by this
+// user or root, neither it nor its folder writable by group or others. Else 0, with the
+// reason (a few words) in why.
+static int programTrusted(const char* path, char* why, size_t size)
 {
     struct stat st;
     const char* fault = nullptr;

@@ -15,7 +15,8 @@ static bool usableDirectory(const char* path)
     return access(path, W_OK | X_OK) == 0;
 }
 
-const char* ramDirectory()
+// $XDG_RUNTIME_DIR when it names a writable directory, else /dev/shm when writable, else /tmp.
+static const char* ramDirectory()
 {
     const char* runtime = getenv("XDG_RUNTIME_DIR");
     if (usableDirectory(runtime)) return runtime;

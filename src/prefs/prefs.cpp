@@ -1,6 +1,6 @@
-// Owns the preference globals and the tables prefs.txt allocates; only loadPrefs sets the
-// values and only freePrefs (or a later MENUS/SCROLLTEXTS line) releases the tables. Every
-// value it refuses, clamps or cannot use is reported at its line of prefs.txt.
+// Owns the preference globals and the tables prefs.txt allocates: loadPrefs sets the values,
+// resetPrefs returns them to their defaults, freePrefs (or a later MENUS/SCROLLTEXTS line)
+// releases the tables. Every value refused, clamped or unusable is reported at its line.
 #include "prefs/prefs.h"
 #include "prefs/values.h"
 #include "platform/files.h"
@@ -15,7 +15,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-int numberOfConstantMenuSelections = 13;
+// Every preference's default, written once: the definitions start from them and resetPrefs
+// returns to them.
+enum { DEFAULT_MENUS = 13, DEFAULT_COLUMNS = 70, DEFAULT_ROWS = 45, DEFAULT_TEXT_X = 80, DEFAULT_TEXT_Y = 160,
+       DEFAULT_SLIDESHOW_TIME = 5, NO_BAR = -1 };
+static constexpr double DEFAULT_DIMMER = (double)0.3f;
+static constexpr m_color4f DEFAULT_TITLE_COLOR = {1.0f, 1.0f, 1.0f, 1.0f};
+
+int numberOfConstantMenuSelections = DEFAULT_MENUS;
 int* constantMenuCoords = nullptr;
 char (*constantMenuLinks)[LINK_SIZE] = nullptr;
 char startupImageName[1024];
@@ -23,16 +30,16 @@ int numberOfScrollTexts = 0;
 int* scrollCoords = nullptr;
 int* scrollLength = nullptr;
 char** scrollTexts = nullptr;
-int MAX_CHARACTERS_ROW = 70;
-int MAX_ROWS = 45;
-int TEXT_STARTX = 80;
-int TEXT_STARTY = 160;
+int MAX_CHARACTERS_ROW = DEFAULT_COLUMNS;
+int MAX_ROWS = DEFAULT_ROWS;
+int TEXT_STARTX = DEFAULT_TEXT_X;
+int TEXT_STARTY = DEFAULT_TEXT_Y;
 int ARTICLE_FONT_SPACING_Y = 0;
-int ARTICLE_BAR_START_X = -1, ARTICLE_BAR_START_Y = -1, ARTICLE_BAR_STOP_X = -1, ARTICLE_BAR_STOP_Y = -1;
-int SLIDESHOW_CHANGE_TIME = 5;
-double BKG_DIMMER_VALUE = (double)0.3f;
+int ARTICLE_BAR_START_X = NO_BAR, ARTICLE_BAR_START_Y = NO_BAR, ARTICLE_BAR_STOP_X = NO_BAR, ARTICLE_BAR_STOP_Y = NO_BAR;
+int SLIDESHOW_CHANGE_TIME = DEFAULT_SLIDESHOW_TIME;
+double BKG_DIMMER_VALUE = DEFAULT_DIMMER;
 int articleShowTitle = 1;
-m_color4f articleTitleColor = {1.0f, 1.0f, 1.0f, 1.0f};
+m_color4f articleTitleColor = DEFAULT_TITLE_COLOR;
 char keyShortcuts[256][LINK_SIZE];
 char specialKeyShortcuts[12][LINK_SIZE];
 
@@ -121,6 +128,25 @@ void freePrefs()
     freeMenuTables();
     freeScrollTables();
     numberOfScrollTexts = 0;
+}
+
+void resetPrefs()
+{
+    freePrefs();
+    numberOfConstantMenuSelections = DEFAULT_MENUS;
+    startupImageName[0] = '\0';
+    MAX_CHARACTERS_ROW = DEFAULT_COLUMNS;
+    MAX_ROWS = DEFAULT_ROWS;
+    TEXT_STARTX = DEFAULT_TEXT_X;
+    TEXT_STARTY = DEFAULT_TEXT_Y;
+    ARTICLE_BAR_START_X = ARTICLE_BAR_START_Y = ARTICLE_BAR_STOP_X = ARTICLE_BAR_STOP_Y = NO_BAR;
+    SLIDESHOW_CHANGE_TIME = DEFAULT_SLIDESHOW_TIME;
+    ARTICLE_FONT_SPACING_Y = 0;
+    BKG_DIMMER_VALUE = DEFAULT_DIMMER;
+    articleShowTitle = 1;
+    articleTitleColor = DEFAULT_TITLE_COLOR;
+    memset(keyShortcuts, 0, sizeof keyShortcuts);
+    memset(specialKeyShortcuts, 0, sizeof specialKeyShortcuts);
 }
 
 // "Last value counts": every value up to the list's end (or an empty token or -1) is taken
@@ -293,25 +319,20 @@ static void joinLines(char* text, size_t length)
 // *opened telling whether the file could be opened at all.
 static char* readScrollFile(const char* path, int* opened)
 {
-    long size;
-    FILE* file = openRegularFile(path, &size);
-    *opened = file != nullptr;
-    if (!file) return nullptr;
-    size_t wanted = (size_t)size;
-    if (size > SCROLL_TEXT_LIMIT) {
-        wanted = SCROLL_TEXT_LIMIT;
+    fileText file = readWholeFile(path, SCROLL_TEXT_LIMIT, true);
+    *opened = file.result != FILE_UNOPENED;
+    if (!*opened) return nullptr;
+    if (file.size > SCROLL_TEXT_LIMIT)
         report(prefsFile, lineNumber, REPORT_ERROR, "scroll-file-size",
                "Scroll file '%s' is larger than 1 MiB, only its first 1 MiB is shown", path);
-    }
-    char* text = (char*)malloc(wanted + 1);
+    char* text = file.text;
     if (text) {
-        size_t got = fread(text, 1, wanted, file);
-        if (got < (size_t)size) got = wholeCharacters(text, got);
+        size_t got = file.length;
+        if (got < (size_t)file.size) got = wholeCharacters(text, got);
         text[got] = '\0';
         joinLines(text, got);
     }
     convertUtf8ToLatin1(text, path);
-    fclose(file);
     return text;
 }
 
@@ -577,14 +598,10 @@ static void handleLine(const char* line)
     reportLookalikeKey(line);
 }
 
-// Opens the prefs file, or says in one line where and why it can't: the viewer then starts
-// on its defaults.
-static FILE* openPrefsFile(const char* fileName, long* size)
+// Says in one line where and why the prefs file can't be read: the viewer then starts on its
+// defaults.
+static void reportPrefsUnreadable(const char* fileName, int openError)
 {
-    errno = 0;
-    FILE* file = openRegularFile(fileName, size);
-    if (file) return file;
-    int openError = errno;
     struct stat st;
     const char* reason;
     if (stat(fileName, &st) != 0) reason = strerror(errno);
@@ -597,7 +614,6 @@ static FILE* openPrefsFile(const char* fileName, long* size)
     else if (!getcwd(folder, sizeof folder)) snprintf(folder, sizeof folder, ".");
     report(fileName, 0, REPORT_ERROR, "prefs-unreadable",
            "Unable to read the prefs file in '%s': %s; every setting keeps its default", folder, reason);
-    return nullptr;
 }
 
 // Lines are cut at every line feed (and a CR right before it) first, so that a value list
@@ -619,22 +635,20 @@ static void readLines(char* buffer, size_t length)
 
 int loadPrefs(const char* fileName)
 {
-    long size;
-    FILE* file = openPrefsFile(fileName, &size);
-    if (!file) return -1;
-    char* buffer = (char*)malloc((size_t)size + 1);
-    if (!buffer) {
-        report(fileName, 0, REPORT_ERROR, "prefs-memory", "Unable to allocate data for prefs file!");
-        fclose(file);
+    errno = 0;
+    fileText file = readWholeFile(fileName, LONG_MAX, false);
+    if (file.result == FILE_UNOPENED) {
+        reportPrefsUnreadable(fileName, errno);
         return -1;
     }
-    size_t length = fread(buffer, 1, (size_t)size, file);
-    buffer[length] = '\0';
-    fclose(file);
+    if (!file.text) {
+        report(fileName, 0, REPORT_ERROR, "prefs-memory", "Unable to allocate data for prefs file!");
+        return -1;
+    }
     prefsFile = fileName;
-    readLines(buffer, length);
+    readLines(file.text, file.length);
     prefsFile = "prefs.txt";
-    free(buffer);
+    free(file.text);
     reportFlush();
     return 0;
 }

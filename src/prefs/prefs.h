@@ -30,3 +30,6 @@ extern char specialKeyShortcuts[12][LINK_SIZE];
 int loadPrefs(const char* fileName);
 // Releases the heap tables loadPrefs allocated (shutdown).
 void freePrefs();
+// Every preference back to its default and the tables released, as before any prefs file
+// was read (the display mode, which a startup picture sets, is the view's and stays).
+void resetPrefs();

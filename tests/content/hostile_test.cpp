@@ -2,22 +2,17 @@
 // pointer sheets and the header-only picture of tests/data/hostile, FIFOs where files belong,
 // short rasters, missing and unreadable folders, an oversized article. Each is refused (or
 // loaded as far as it can be) with exactly one line naming the file, and nothing blocks.
-#include "content/catalogue.h"
 #include "content/content_files.h"
-#include "content/directories.h"
 #include "content/textures.h"
 #include "input/pointer_testing.h"
 #include "platform/report.h"
 #include "support/offscreen.h"
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <algorithm>
-#include <functional>
 
 using namespace contentfiles;
-using testing::internal::CaptureStderr;
-using testing::internal::GetCapturedStderr;
+using Hostile = Content;
 
 namespace {
 
@@ -57,19 +52,6 @@ struct hostileCase {
     std::function<void()> make;
     std::function<bool()> refused; // true when the loader refused (or mended) as it should
     const char* line;              // the one line it prints starts with this
-};
-
-class Hostile : public testing::Test {
-protected:
-    ScratchDir dir;
-    void SetUp() override { ASSERT_TRUE(offscreenOpen(64, 64)); }
-    void TearDown() override
-    {
-        cleanupArticles();
-        cleanupMenus();
-        cleanupBackgrounds();
-        offscreenClose();
-    }
 };
 
 } // namespace
@@ -119,11 +101,8 @@ TEST_F(Hostile, EachFileIsRefusedWithOneLineNamingIt)
     for (auto& c : cases) {
         fs::remove_all("Images"), fs::remove_all("Fonts"), fs::remove_all("Pointers"), fs::remove_all("Articles");
         c.make();
-        reportFlush();
-        CaptureStderr();
-        bool refused = c.refused();
-        reportFlush();
-        std::string err = GetCapturedStderr();
+        bool refused = false;
+        std::string err = stderrOf([&] { refused = c.refused(); });
         EXPECT_TRUE(refused) << c.what;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.what << ": " << err;
         EXPECT_EQ(err.rfind(c.line, 0), 0u) << c.what << ": " << err;

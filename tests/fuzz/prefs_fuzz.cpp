@@ -100,9 +100,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     readEveryTable();
     freePrefs();
     if (constantMenuCoords || constantMenuLinks || scrollTexts || scrollCoords || scrollLength) abort();
-    numberOfConstantMenuSelections = 13;
-    MAX_CHARACTERS_ROW = 70;
-    MAX_ROWS = 45;
-    SLIDESHOW_CHANGE_TIME = 5;
+    resetPrefs(); // every input starts from the defaults
     return 0;
 }

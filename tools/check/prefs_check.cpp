@@ -46,48 +46,6 @@ static std::map<std::string, std::string> prefsFacts()
     return f;
 }
 
-// The preference values before any file was read, to start the whole-file reading afresh.
-struct prefsDefaults {
-    int menus, scrolls, columns, rows, x, y, bar[4], slideshow, rowOffset, showTitle;
-    double dimmer;
-    m_color4f title;
-    char startup[1024], keys[256][LINK_SIZE], special[12][LINK_SIZE];
-};
-
-static void keepDefaults(prefsDefaults* d)
-{
-    *d = {numberOfConstantMenuSelections, numberOfScrollTexts, MAX_CHARACTERS_ROW, MAX_ROWS, TEXT_STARTX,
-          TEXT_STARTY, {ARTICLE_BAR_START_X, ARTICLE_BAR_START_Y, ARTICLE_BAR_STOP_X, ARTICLE_BAR_STOP_Y},
-          SLIDESHOW_CHANGE_TIME, ARTICLE_FONT_SPACING_Y, articleShowTitle, BKG_DIMMER_VALUE,
-          articleTitleColor, {}, {}, {}};
-    memcpy(d->startup, startupImageName, sizeof d->startup);
-    memcpy(d->keys, keyShortcuts, sizeof d->keys);
-    memcpy(d->special, specialKeyShortcuts, sizeof d->special);
-}
-
-static void restoreDefaults(const prefsDefaults& d)
-{
-    freePrefs();
-    numberOfConstantMenuSelections = d.menus;
-    numberOfScrollTexts = d.scrolls;
-    MAX_CHARACTERS_ROW = d.columns;
-    MAX_ROWS = d.rows;
-    TEXT_STARTX = d.x;
-    TEXT_STARTY = d.y;
-    ARTICLE_BAR_START_X = d.bar[0];
-    ARTICLE_BAR_START_Y = d.bar[1];
-    ARTICLE_BAR_STOP_X = d.bar[2];
-    ARTICLE_BAR_STOP_Y = d.bar[3];
-    SLIDESHOW_CHANGE_TIME = d.slideshow;
-    ARTICLE_FONT_SPACING_Y = d.rowOffset;
-    articleShowTitle = d.showTitle;
-    BKG_DIMMER_VALUE = d.dimmer;
-    articleTitleColor = d.title;
-    memcpy(startupImageName, d.startup, sizeof d.startup);
-    memcpy(keyShortcuts, d.keys, sizeof d.keys);
-    memcpy(specialKeyShortcuts, d.special, sizeof d.special);
-}
-
 static std::vector<std::string> readLines(const char* path)
 {
     std::vector<std::string> lines;
@@ -134,12 +92,10 @@ static void learnPlaces(prefsPlaces* places)
 void readPrefs(prefsPlaces* places)
 {
     places->lines = readLines(PREFS);
-    prefsDefaults defaults;
-    keepDefaults(&defaults);
     setSinkDiscarding(true);
     learnPlaces(places);
     setSinkDiscarding(false);
-    restoreDefaults(defaults);
+    resetPrefs();
     loadPrefs(PREFS); // tells what it refuses, clamps or can't read, at its line
 }
 

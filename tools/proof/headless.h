@@ -1,6 +1,7 @@
-// The proof tool's stand-in for the viewer's window: an offscreen OSMesa picture of one
-// resolution that the viewer's own drawing code renders into, with no X server and no pointer.
+// The proof tool's picture: what the viewer's drawing code rendered into the platform's
+// offscreen window (platform/offscreen.h), as RGB rows from the top.
 #pragma once
+#include "platform/offscreen.h"
 #include <cstdint>
 #include <vector>
 
@@ -10,8 +11,5 @@ struct proofImage {
     std::vector<uint8_t> rgb;
 };
 
-// Makes the offscreen picture current; false when OSMesa can't give a context.
-bool headlessOpen(int width, int height);
-void headlessClose();
-// What has been drawn so far.
+// What has been drawn so far into the open offscreen picture.
 void headlessRead(proofImage* out);

@@ -56,7 +56,7 @@ void tellMagazineFindings()
 bool openMagazine(int lowres)
 {
     computeScreenMetrics(lowres);
-    if (!headlessOpen(SCREEN_WIDTH, SCREEN_HEIGHT)) {
+    if (!offscreenOpen(SCREEN_WIDTH, SCREEN_HEIGHT)) {
         fprintf(stderr, "pagovia-proof: no offscreen OpenGL context (OSMesa) to draw in\n");
         return false;
     }
@@ -82,7 +82,7 @@ void closeMagazine()
     cleanupBackgrounds();
     cleanupArticles();
     freePrefs();
-    headlessClose();
+    offscreenClose();
 }
 
 void drawPage(int article, int page, proofImage* out)

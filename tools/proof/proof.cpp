@@ -22,25 +22,17 @@ static const char* const usage =
 // The whole file plus a NUL, as the viewer holds an article; null (and a message) on failure.
 static char* readText(const char* path)
 {
-    long size = 0;
-    FILE* file = openRegularFile(path, &size);
-    if (!file) {
-        fprintf(stderr, "pagovia-proof: cannot read '%s': %s\n", path, openFailureReason());
+    errno = 0;
+    fileText file = readWholeFile(path, INT_MAX - 1L, false);
+    if (file.result != FILE_READ) {
+        const char* why = file.result == FILE_UNOPENED ? openFailureReason()
+                          : file.result == FILE_READ_ERROR ? strerror(errno) : "too large";
+        fprintf(stderr, "pagovia-proof: cannot read '%s': %s\n", path, why);
+        free(file.text);
         return nullptr;
     }
-    char* text = size < INT_MAX ? (char*)malloc((size_t)size + 1) : nullptr;
-    size_t got = text ? fread(text, 1, (size_t)size, file) : 0;
-    int failed = ferror(file) ? errno : 0;
-    fclose(file);
-    if (!text || failed) {
-        fprintf(stderr, "pagovia-proof: cannot read '%s': %s\n", path, text ? strerror(failed) : "too large");
-        free(text);
-        return nullptr;
-    }
-    size = (long)got;
-    text[size] = '\0';
-    convertUtf8ToLatin1(text, path); // laid out as the viewer lays out what it read
-    return text;
+    convertUtf8ToLatin1(file.text, path); // laid out as the viewer lays out what it read
+    return file.text;
 }
 
 static int printPages(char* text)
