@@ -102,6 +102,8 @@ bool slideshowStill()
     return b == 1.0 && shownBrightness == 1.0 && shownPicture == slideshowPicture;
 }
 
+void startSlideshowTimer() { slideshowTimerStart = getTime(); }
+
 void slideshowFrame()
 {
     int e = slideshowElapsed();
@@ -109,7 +111,7 @@ void slideshowFrame()
     if (b < 0.0) {
         b = 0.0;
         slideshowPicture++;
-        slideshowTimerStart = getTime();
+        startSlideshowTimer();
     }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     int k = backgrounds > 0 ? slideshowPicture % backgrounds : 0;

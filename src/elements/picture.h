@@ -19,6 +19,8 @@ double slideshowBrightness(int elapsed, int changeTime);
 // Draws background picture index mod backgrounds at the given brightness; leaves
 // GL_MODULATE, texturing on, blending and depth test off, colour (b, b, b, 1).
 void drawPicture(int index, double brightness);
+// The current slideshow picture begins now (its fade in starts from black).
+void startSlideshowTimer();
 void slideshowFrame();
 // True when the next slideshow frame would show what the last one showed (a picture at full
 // brightness between its fades): such frames need not be drawn.

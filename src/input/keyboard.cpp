@@ -55,7 +55,7 @@ static void toggleSlideshow()
         setViewMode(MODE_MAGAZINE);
     } else {
         setViewMode(MODE_SLIDESHOW);
-        slideshowTimerStart = getTime();
+        startSlideshowTimer();
     }
     requestRedraw();
 }

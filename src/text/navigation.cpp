@@ -43,11 +43,12 @@ void showNextArticle()
     if (currentArticle > articles - 1 || currentArticle < 0) currentArticle = 0;
 }
 
-bool openArticle(int index)
+bool openArticle(int index, int page)
 {
     if (index < 0 || index >= articles) return false;
     currentArticle = index;
     currentPage = 0;
+    if (page > 0) currentPage = page < lastPage() ? page : lastPage();
     requestRedraw();
     return true;
 }

@@ -5,5 +5,6 @@ void showNextPage();
 void showPrevPage();
 void showNextArticle();
 void showPrevArticle();
-// Opens article index at its first page; false (nothing changes) when no article has it.
-bool openArticle(int index);
+// Opens article index at page `page` (its first by default, at most its last); false
+// (nothing changes) when no article has that index.
+bool openArticle(int index, int page = 0);

@@ -10,6 +10,7 @@
 #include "content/directories.h"
 #include "music/link.h"
 #include "prefs/prefs.h"
+#include "text/navigation.h"
 #include "text/render.h"
 #include "platform/report.h"
 #include <string>
@@ -87,8 +88,7 @@ void closeMagazine()
 
 void drawPage(int article, int page, proofImage* out)
 {
-    currentArticle = article;
-    currentPage = page;
+    openArticle(article, page);
     // As the screenshot key does: both frames after a redraw request, the second starting
     // from the GL state a frame of the magazine view leaves behind, as on screen.
     drawBothBuffersNow();
