@@ -1,18 +1,19 @@
 // Owns menu image drawing. The horizontal tile grid uses a whole-unit tile width, the
 // vertical one does not, so a 1000-pixel-wide image stops short of the right edge.
 #include "elements/menu.h"
+#include "prefs/design.h"
 #include <GL/gl.h>
 
 tileQuad menuTile(const my_texture* menu, int placement, int row, int column)
 {
-    float s = 1280.0f / (float)menu->width;
-    float oy = (float)placement * (960.0f - (float)menu->height * s);
+    float s = (float)DESIGN_WIDTH / (float)menu->width;
+    float oy = (float)placement * ((float)DESIGN_HEIGHT - (float)menu->height * s);
     tileQuad q;
     q.texture = tileTexture(menu, row, column);
     if (isSingleTexture(menu)) {
         // The texture is the image's own size: one quad spanning the scaled image.
         q.x0 = 0.0f;
-        q.x1 = 1280.0f;
+        q.x1 = (float)DESIGN_WIDTH;
         q.y0 = oy;
         q.y1 = oy + (float)menu->height * s;
         return q;

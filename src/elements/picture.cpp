@@ -5,6 +5,7 @@
 #include "app/viewport.h"
 #include "content/directories.h"
 #include "content/picturecache.h"
+#include "prefs/design.h"
 #include "prefs/prefs.h"
 #include <GL/gl.h>
 #include <cstdint>
@@ -22,14 +23,14 @@ tileQuad pictureTile(const my_texture* picture, int row, int column)
     if (isSingleTexture(picture)) {
         q.x0 = 0.0f;
         q.y0 = 0.0f;
-        q.x1 = 1280.0f;
-        q.y1 = 960.0f;
+        q.x1 = (float)DESIGN_WIDTH;
+        q.y1 = (float)DESIGN_HEIGHT;
         return q;
     }
     float fx = (float)picture->width / 256.0f;
     float fy = (float)picture->height / 256.0f;
-    int tw = (int)(1280.0f / fx);
-    int th = (int)(960.0f / fy);
+    int tw = (int)((float)DESIGN_WIDTH / fx);
+    int th = (int)((float)DESIGN_HEIGHT / fy);
     q.x0 = (float)(column * tw);
     q.x1 = (float)((column + 1) * tw);
     q.y0 = (float)(row * th);
@@ -62,7 +63,7 @@ static bool drawnTexelForPixel(const my_texture* p)
     if (isSingleTexture(p)) return false;
     tileQuad q = pictureTile(p, 0, 0);
     viewportRect vp = currentViewport();
-    return vp.width == 1280 && vp.height == 960 && q.x1 - q.x0 == 256.0f && q.y1 - q.y0 == 256.0f;
+    return vp.width == DESIGN_WIDTH && vp.height == DESIGN_HEIGHT && q.x1 - q.x0 == 256.0f && q.y1 - q.y0 == 256.0f;
 }
 
 void drawStretchedPicture(const my_texture* p, float b)
