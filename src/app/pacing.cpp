@@ -12,13 +12,13 @@
 #include "elements/picture.h"
 #include "input/selections.h"
 #include "music/link.h"
+#include "platform/monotonic.h"
 #include "platform/window.h"
 #include "prefs/design.h"
 #include "prefs/prefs.h"
 #include "text/title.h"
 #include <GL/gl.h>
 #include <algorithm>
-#include <ctime>
 
 // A display that paces delivers at most this many frames a second (a 200 Hz panel); more,
 // and the swap interval is not honoured.
@@ -65,13 +65,6 @@ paceStep paceFrame(framePacer* p, int64_t now, bool changed, bool moving)
 static framePacer pacer;
 static int lastMode = -1;
 static bool started;
-
-static int64_t monotonicUs()
-{
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return (int64_t)ts.tv_sec * 1000000 + ts.tv_nsec / 1000;
-}
 
 // The longest piece of work one idle call does: input waits no longer than this for it.
 enum { IDLE_SLICE_US = 3000, DRAWING_SLICE_US = 1500 };

@@ -3,6 +3,7 @@
 // viewer reads every text at start-up but lays out only what it shows, the rest in idle time.
 #include "content/catalogue.h"
 #include "platform/files.h"
+#include "platform/monotonic.h"
 #include "platform/dirlist.h"
 #include "platform/report.h"
 #include "text/encoding.h"
@@ -12,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -115,13 +115,6 @@ static bool loadSorted(std::vector<std::string>& names, int* ignored)
     return true;
 }
 
-static int64_t nowUs()
-{
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return (int64_t)ts.tv_sec * 1000000 + ts.tv_nsec / 1000;
-}
-
 bool layOutArticle(int index)
 {
     if (!articleArray || index < 0 || index >= articles) return false;
@@ -138,7 +131,7 @@ bool layOutArticle(int index)
 bool layOutPendingArticles(int64_t deadlineUs)
 {
     while (articleArray && laidOut < articles) {
-        if (deadlineUs >= 0 && nowUs() >= deadlineUs) return false;
+        if (deadlineUs >= 0 && monotonicUs() >= deadlineUs) return false;
         layOutArticle(laidOut++);
         if (laidOut == articles) reportFlush(); // the last article's findings are told
     }
@@ -159,7 +152,6 @@ static void reportNoArticles(int listingError)
 int readArticlesLayingOutLater()
 {
     releaseAll();
-    laidOut = 0;
     articleArray = (articleEntry*)calloc(MAX_ARTICLES, sizeof(articleEntry));
     if (!articleArray) return 0;
     std::vector<std::string> names;

@@ -3,6 +3,7 @@
 // at a time is under way, done in small steps (some rows read, or one tile uploaded) so that
 // idle time can carry it a little at a time and a frame that needs the picture finishes it.
 #include "content/picturecache.h"
+#include "platform/monotonic.h"
 #include "content/directories.h"
 #include "platform/report.h"
 #include <GL/gl.h>
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 enum { TILE = 256, READ_ROWS = 64 };
 
@@ -33,13 +33,6 @@ struct upload {
     bool ended;                  // the file ended early: the rest is black
 };
 static upload job;
-
-static int64_t nowUs()
-{
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return (int64_t)ts.tv_sec * 1000000 + ts.tv_nsec / 1000;
-}
 
 static void deleteNames(GLuint first, int n)
 {
@@ -215,7 +208,7 @@ static bool advance(int k, int64_t deadlineUs)
     glPushAttrib(GL_TEXTURE_BIT);
     bool done;
     do done = uploadStep(); // one step at least: every call makes progress
-    while (!done && (deadlineUs < 0 || nowUs() < deadlineUs));
+    while (!done && (deadlineUs < 0 || monotonicUs() < deadlineUs));
     glPopAttrib();
     if (!done) return false;
     t->id = job.first;
@@ -242,7 +235,7 @@ bool preloadPicture(const my_texture* record, int64_t deadlineUs)
         makePictureResident(record); // resident: now the most recently used
         return true;
     }
-    if (nowUs() >= deadlineUs) return false;
+    if (monotonicUs() >= deadlineUs) return false;
     advance(k, deadlineUs);
     return backgroundArray[k].id != 0 || backgroundArray[k].tiles <= 0;
 }

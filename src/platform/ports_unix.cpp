@@ -2,6 +2,7 @@
 // Only this file touches the socket files: it publishes them atomically, removes stale ones
 // and never follows a link or trusts a directory it did not check.
 #include "platform/ports.h"
+#include "platform/monotonic.h"
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
@@ -17,7 +18,6 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <time.h>
 #include <unistd.h>
 
 // A request whose sender connected but sent nothing yet gets this long before it is dropped,
@@ -132,12 +132,7 @@ static int lockDirectoryOf(const char* path)
     return fd;
 }
 
-static int64_t nowMs()
-{
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
-}
+static int64_t nowMs() { return monotonicUs() / 1000; }
 
 // poll() that survives signals; timeoutMs < 0 waits forever. Returns poll's result.
 static int pollFor(pollfd* fds, int count, int timeoutMs)

@@ -1,6 +1,7 @@
 // The GL window on Linux through freeglut, and how it ends: closed by the window manager,
 // destroyed by another program, or lost with the connection. Nothing else calls GLUT.
 #include "platform/window.h"
+#include "platform/monotonic.h"
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -167,12 +168,7 @@ bool windowOpen(int* argc, char** argv, int width, int height, const char* title
     return true;
 }
 
-static long long monotonicMs()
-{
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (long long)now.tv_sec * 1000 + now.tv_nsec / 1000000;
-}
+static long long monotonicMs() { return monotonicUs() / 1000; }
 
 // A window destroyed by another program need not make any request fail: freeglut ignores the
 // DestroyNotify, and the GL may simply stop drawing into a drawable it finds gone. So the
